@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace kazoon {
+
+// Raised by Open when a song cannot be loaded, and by the commands that need
+// an open device when none is open. The message is the device's own text.
+class DeviceError : public std::runtime_error {
+public:
+    explicit DeviceError(const std::string &text) : std::runtime_error(text) {}
+};
+
+enum class TimeFormat {
+    Steps,   // one step = one sixteenth note (PPQN / 4 ticks)
+    Smpte24, // packed: byte 0 hours, 1 minutes, 2 seconds, 3 frames (24 fps)
+};
+
+enum class DeviceMode { NotOpen, Stopped, Playing, Paused };
+
+namespace device_error {
+constexpr int None = 0;
+constexpr int PortInUse = 337;   // the output cannot be used: busy, missing or lost
+constexpr int NotOpen = 263;     // a command that needs an open device
+constexpr int FileNotFound = 275;
+constexpr int BadFile = 306;     // not a MIDI file we can play, or damaged
+constexpr int Internal = 257;
+} // namespace device_error
+
+inline constexpr const char *kNoDeviceText = "MCI デバイスがありません";
+inline constexpr const char *kUnknownErrorText = "原因不明のエラー";
+
+// The sequencer device that every song plays on. All calls come from the UI
+// thread and return at once; the completion notification of Play and Resume
+// is delivered later on the UI thread through the handler set with
+// setOnNotify. A notification that belongs to a song since closed or
+// reopened is dropped.
+class SequencerDevice {
+public:
+    virtual ~SequencerDevice() = default;
+
+    // Opens a song; a song still open is closed first. Throws DeviceError
+    // with ErrorText() on failure (Error() holds the code).
+    virtual void Open(const std::string &fileName) = 0;
+    virtual void Close() = 0;
+    virtual void SetTimeFormat(TimeFormat format) = 0;
+
+    // Throws DeviceError(kNoDeviceText) when no song is open.
+    virtual std::int64_t Length() = 0;
+    // Position and Mode do not check: 0 and NotOpen without a song.
+    virtual std::int64_t Position() = 0;
+    virtual DeviceMode Mode() = 0;
+
+    // Each throws DeviceError(kNoDeviceText) when no song is open.
+    virtual void Seek(std::int64_t position) = 0; // a running play ends
+    virtual void SeekToStart() = 0;
+    virtual void Play() = 0;   // from the current position, up to EndPosition when set
+    virtual void Stop() = 0;   // position kept
+    virtual void Pause() = 0;  // pauses a play; resumes a pause; else nothing
+    virtual void Resume() = 0; // falls back to Play on any error
+
+    // One-shot settings consumed by the next Play (both) or Resume (notify).
+    // NotifyNext is true again after it was consumed.
+    virtual void SetNotifyNext(bool notify) = 0;
+    virtual void SetEndPosition(std::int64_t position) = 0;
+    virtual std::int64_t EndPosition() const = 0;
+
+    virtual int Error() const = 0;
+    virtual std::string ErrorText() const = 0;
+
+    void setOnNotify(std::function<void()> handler) { onNotify_ = std::move(handler); }
+
+protected:
+    void notifyOwner() const
+    {
+        if (onNotify_)
+            onNotify_();
+    }
+
+private:
+    std::function<void()> onNotify_;
+};
+
+} // namespace kazoon

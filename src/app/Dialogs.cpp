@@ -1,0 +1,80 @@
+#include "app/Dialogs.h"
+
+#include <QColorDialog>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+
+namespace kazoon {
+
+int QtDialogs::messageBox(QWidget *parent, const QString &text, const QString &caption, int flags)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (flags & 0xF0) {
+    case mb::IconStop: box.setIcon(QMessageBox::Critical); break;
+    case mb::IconQuestion: box.setIcon(QMessageBox::Question); break;
+    case mb::IconExclamation: box.setIcon(QMessageBox::Warning); break;
+    default: break;
+    }
+    if ((flags & 0xF) == mb::YesNoCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
+        switch (box.exec()) {
+        case QMessageBox::Yes: return mb::IdYes;
+        case QMessageBox::No: return mb::IdNo;
+        default: return mb::IdCancel;
+        }
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return mb::IdOk;
+}
+
+QString QtDialogs::getOpenFileName(QWidget *parent, const QString &folder, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
+}
+
+QString QtDialogs::getSaveFileName(QWidget *parent, const QString &folder, const QString &filter,
+                                   const QString &defaultSuffix)
+{
+    QFileDialog dialog(parent, QString(), folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    // The dialog itself asks before an existing file is replaced.
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtDialogs::chooseFont(QWidget *parent, QFont &font)
+{
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, font, parent);
+    if (ok)
+        font = chosen;
+    return ok;
+}
+
+bool QtDialogs::chooseColor(QWidget *parent, QColor &color)
+{
+    QColor chosen = QColorDialog::getColor(color, parent);
+    if (!chosen.isValid())
+        return false;
+    color = chosen;
+    return true;
+}
+
+int QtDialogs::exec(QDialog *dialog)
+{
+    return dialog->exec();
+}
+
+} // namespace kazoon

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+namespace kazoon {
+
+class SequencerDevice;
+class UiDialogs;
+
+// What the windows need from the world outside them. The program fills it
+// with the real things; tests with temporary folders, scripted dialogs and a
+// scripted or recording device.
+struct Environment {
+    QString settingsPath;        // the settings file Kazoon.ini
+    QString helpPath;            // the help manual's start page
+    UiDialogs *dialogs = nullptr;
+    SequencerDevice *device = nullptr;
+    std::function<void(const QUrl &)> openUrl; // web and mail addresses, help
+};
+
+} // namespace kazoon

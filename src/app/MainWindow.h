@@ -1,0 +1,213 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+#include "app/Environment.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+
+namespace kazoon {
+
+class CheckListBox;
+class Command;
+class TrackBar;
+class TfrmWrdDir;
+class TfrmOption;
+class TfrmSelect;
+class TfrmWrd;
+class TfrmAbout;
+
+// A hidden list of lines with a current index, as the main window keeps its
+// path entries (lstDmy) and the lyrics pages (lstWrd, lstStep).
+struct LineList {
+    QStringList items;
+    int itemIndex = -1;
+    int count() const { return int(items.size()); }
+};
+
+// The state of the player panel; the values are stable.
+enum PlayerState {
+    NoSong = 0,
+    Ready = 1,
+    Playing = 2,
+    StandbyDone = 3,
+    QsWaiting = 5,
+    StandingBy = 6,
+    LoadError = 8,
+    Lesson = 9,
+};
+
+inline const QString kNewListCaption = QStringLiteral("カズーン - 新規曲リスト");
+inline const QString kAppTitle = QStringLiteral("カズーン");
+
+// The main window: the song list, the player panel and every command of the
+// program. Its handlers are spread over the folders of the subsystems they
+// belong to (app/, songlist/, player/, lyrics/, options/).
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(const Environment &env, QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // The other five windows, created after this one (see createWindows).
+    void attachWindows(TfrmWrdDir *wrdDir, TfrmOption *option, TfrmSelect *select, TfrmWrd *wrd,
+                       TfrmAbout *about);
+
+    const Environment &env() const { return env_; }
+    UiDialogs &dialogs() const { return *env_.dialogs; }
+    SequencerDevice &Player() const { return *env_.device; }
+
+    // Shows a modal box with msgBoxOpen set around it; returns the answer.
+    int showMessage(const QString &text, const QString &caption, int flags);
+
+    // --- start-up, lifecycle, help (app/) ---
+    void FormCreate();
+    void FormActivate();
+    void OpenDialogShow() { fileDialogOpen = true; }
+    void OpenDialogClose() { fileDialogOpen = false; }
+    bool FormCloseQuery();
+    void FormClose();
+    void FormDestroy();
+    void mnuExitItemClick();
+    void mnuHelpItemClick();
+    void mnuHPItemClick();
+    void mnuAboutItemClick();
+    void writeSettings();
+
+    // --- song list file, list view and medley marks, editor (songlist/) ---
+    int AskSaveChanges();
+    // The save question before Open, New and close: true to go on.
+    bool confirmDiscardChanges();
+    void mnuOpenItemClick();
+    void mnuSaveItemClick();
+    void mnuOverItemClick();
+    void ButtonSaveClick();
+    void lstLiveClick();
+    void lstLiveClickCheck();
+    void mnuMedleyItemClick();
+    void mnuClearItemClick();
+    void setListHint(int i);
+    void mnuNewItemClick();
+    void mnuMenuItemClick();
+    bool isNewList() const { return windowTitle() == kNewListCaption; }
+
+    // --- loading, transport, QS mode, lesson, keys (player/) ---
+    void LoadSelectedSong();
+    void ReportLoadFailure();
+    void CheckPlayerError();
+    void ShowInfoMessage();
+    void EnterPlayingState();
+    void LeavePlayingState();
+    void UpdateFlagButtons();
+    void ButtonPlayClick();
+    void ButtonStopClick();
+    void ButtonPrevClick();
+    void PlayTimerTimer();
+    void TrackBarChange();
+    void LagTimerTimer();
+    void PlayerNotify();
+    void mnuQsItemClick();
+    void ButtonQsClick() { mnuQsItemClick(); }
+    void ButtonSBClick();
+    void mnuLsnItemClick();
+    void ButtonSflgClick();
+    void ButtonEflgClick();
+    // Returns true when the key is swallowed. `sender` is the control the key
+    // came to (the window, lstLive, TrackBar or the lyrics card window).
+    bool FormKeyDown(QObject *sender, int key, Qt::KeyboardModifiers modifiers);
+    void FormKeyUp(QObject *sender, int key, Qt::KeyboardModifiers modifiers);
+
+    // --- lyrics card (lyrics/) ---
+    void mnuWrdItemClick(QObject *sender);
+    void ButtonWrdClick() { mnuWrdItemClick(nullptr); }
+    void mnuWrdEditItemClick();
+    void ResetLyricsCard();
+    void ShowLyricsCard();
+    void UpdateLyricsPage();
+    void hideLyricsWindow();
+
+    // --- options (options/) ---
+    void mnuOptionItemClick();
+
+    // Shared state fields.
+    QString listFileName;
+    bool listModified = false;
+    bool saveCancelled = false;
+    bool msgBoxOpen = false;
+    bool fileDialogOpen = false;
+    int songIndex = 0;
+    QString songFileName;
+    bool songLoaded = false;
+    int playerState = NoSong;
+    bool playing = false;
+    bool medleyContinuation = false;
+    bool portInUse = false;
+    bool medleyButtonLocked = false;
+    bool clearButtonLocked = false;
+    int standbyPosition = 0;
+    bool lessonMode = false;
+    bool qsSuspendedByLesson = false;
+    bool showStepOneAtZero = false;
+    bool startFlagAtStepOne = false;
+    bool lyricsLookedUp = false;
+    bool lyricsMissing = false;
+    int playTimerTag = 0; // PlayTimer's Tag: 1 marks the timer's own position change
+
+    // Controls. Menu items and tool buttons are QActions named as the
+    // controls they stand for (mnuPlayItem, ButtonPlay, ...).
+    QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuSet = nullptr, *mnuPlayer = nullptr,
+          *mnuHelp = nullptr;
+    QToolBar *ToolBar = nullptr, *ToolBarPlayer = nullptr;
+    CheckListBox *lstLive = nullptr;
+    TrackBar *trackBar = nullptr; // object name "TrackBar"
+    QStatusBar *statusBar_ = nullptr;
+    QLabel *statusPanel0 = nullptr, *statusPanel1 = nullptr;
+    QLabel *lblInfo = nullptr, *lblStep = nullptr;
+    LineList lstDmy, lstWrd, lstStep;
+    QTimer PlayTimer, LagTimer;
+
+    // Commands (menu item + tool button, player commands also the lyrics card
+    // window's button).
+    Command *cmdNew = nullptr, *cmdOpen = nullptr, *cmdSave = nullptr, *cmdEdit = nullptr,
+            *cmdMedley = nullptr, *cmdClear = nullptr, *cmdQs = nullptr, *cmdWrd = nullptr,
+            *cmdWrdEdit = nullptr, *cmdLesson = nullptr, *cmdSflg = nullptr, *cmdEflg = nullptr,
+            *cmdHelp = nullptr;
+    Command *cmdSB = nullptr, *cmdPlay = nullptr, *cmdStop = nullptr, *cmdPrev = nullptr;
+    // Menu items without a tool button of their own.
+    QAction *mnuOverItem = nullptr, *mnuSaveItem = nullptr, *mnuExitItem = nullptr,
+            *mnuOptionItem = nullptr, *mnuHPItem = nullptr, *mnuAboutItem = nullptr;
+
+    // Looks up a menu item or tool button by its name ("mnuPlayItem", "ButtonPlay").
+    QAction *action(const QString &name) const;
+
+    TfrmWrdDir *frmWrdDir = nullptr;
+    TfrmOption *frmOption = nullptr;
+    TfrmSelect *frmSelect = nullptr;
+    TfrmWrd *frmWrd = nullptr;
+    TfrmAbout *frmAbout = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+
+private:
+    void buildLayout();
+    void buildMenusAndToolBars();
+
+    Environment env_;
+    std::map<QString, QAction *> actions_;
+    bool destroyed_ = false;
+};
+
+} // namespace kazoon

@@ -1,0 +1,197 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
+
+#include "songlist/ListHint.h"
+#include "songlist/SongListFile.h"
+
+using namespace kazoon::songlist;
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+} // namespace
+
+TEST(SongListFile, SplitsEveryLineEndWithoutATrailingEmptyLine)
+{
+    EXPECT_EQ(splitLines(""), QStringList());
+    EXPECT_EQ(splitLines("a\r\nb\rc\nd"), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitLines("a\r\n"), QStringList{"a"});
+    EXPECT_EQ(splitLines("a\r"), QStringList{"a"});
+    // Empty lines in the middle and at the end are kept (they make the file broken).
+    EXPECT_EQ(splitLines("a\r\n\r\nb\r\n\r\n"), (QStringList{"a", "", "b", ""}));
+    EXPECT_EQ(splitLines("\n"), QStringList{""});
+    // LF CR is two line ends, CR LF one.
+    EXPECT_EQ(splitLines("a\n\rb"), (QStringList{"a", "", "b"}));
+}
+
+TEST(SongListFile, FormatCheckAcceptsAMarkOrAMidEnding)
+{
+    EXPECT_FALSE(isBrokenLine("0 /songs/A.MID"));   // passes on its mark
+    EXPECT_FALSE(isBrokenLine("1 /songs/a.txt"));
+    EXPECT_FALSE(isBrokenLine("x /songs/a.mid"));   // passes on its ending
+    EXPECT_FALSE(isBrokenLine("/songs/a.mid"));
+    EXPECT_FALSE(isBrokenLine(".mid"));             // four characters, compared whole
+    EXPECT_FALSE(isBrokenLine("0"));
+    EXPECT_TRUE(isBrokenLine("2 /songs/a.txt"));
+    EXPECT_TRUE(isBrokenLine("x /songs/a.MID"));    // the ending is case-sensitive
+    EXPECT_TRUE(isBrokenLine("mid"));
+    EXPECT_TRUE(isBrokenLine(""));
+    EXPECT_TRUE(isBrokenLine(QStringLiteral("0 /a") + QChar(0) + QStringLiteral(".mid")));
+
+    EXPECT_EQ(firstBrokenLine({}), 0);
+    EXPECT_EQ(firstBrokenLine({"0 a", "1 b"}), -1);
+    EXPECT_EQ(firstBrokenLine({"0 a", "", "1 b"}), 1);
+}
+
+TEST(SongListFile, EntriesNamesAndMarks)
+{
+    EXPECT_EQ(entryPath("x /songs/a.mid"), "/songs/a.mid");
+    EXPECT_EQ(entryPath("/songs/a.mid"), "ongs/a.mid");
+    EXPECT_EQ(entryPath("0"), "");
+    EXPECT_TRUE(entryMarked("1 /a.mid"));
+    EXPECT_FALSE(entryMarked("x /a.mid"));
+    EXPECT_EQ(markEntry("0 /a b/1 c.mid", true), "1 /a b/1 c.mid");
+    EXPECT_EQ(markEntry("1 /a.mid", false), "0 /a.mid");
+    EXPECT_EQ(displayName("/home/ユーザー/曲/イントロ.mid"), "イントロ.mid");
+    EXPECT_EQ(displayName("intro.mid"), "intro.mid");
+}
+
+TEST(SongListFile, BulkCommandStates)
+{
+    struct Row { QList<bool> marks; bool medley, clear; };
+    const Row rows[] = {
+        {{true, true, false}, false, true},
+        {{false, false, false}, true, false},
+        {{true, true, true}, true, true},    // the last song repeats
+        {{true, false, false}, true, true},
+        {{false, false, true}, true, true},
+    };
+    for (const Row &r : rows) {
+        const BulkStates s = bulkStates(r.marks);
+        EXPECT_EQ(s.medley, r.medley) << r.marks.size();
+        EXPECT_EQ(s.clear, r.clear);
+    }
+}
+
+TEST(ListHint, FiveForms)
+{
+    EXPECT_EQ(listHint("a.mid", "b.mid", true, false), QStringLiteral("a.mid～b.midのメドレー"));
+    EXPECT_EQ(listHint("a.mid", "b.mid", false, false), QStringLiteral("a.midの後、MC"));
+    EXPECT_EQ(listHint("a.mid", QString(), true, true), QStringLiteral("a.midをくり返し再生"));
+    EXPECT_EQ(listHint("a.mid", QString(), false, true), QStringLiteral("a.midで終了"));
+    EXPECT_EQ(loadFailureHint("a.mid"), QStringLiteral("a.mid をﾛｰﾄﾞできません"));
+}
+
+class SongListFileIo : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const QString &name) const { return dir.filePath(name); }
+};
+
+TEST_F(SongListFileIo, RoundTripIsByteForByte)
+{
+    const QStringList entries{"0 " + path("序曲.mid"), "1 " + path("a b.mid"), "0 " + path("c.MID")};
+    ASSERT_EQ(writeFile(path("list.mnu"), entries), QString());
+    const QByteArray bytes = readBytes(path("list.mnu"));
+    EXPECT_EQ(bytes, (entries.join("\r\n") + "\r\n").toUtf8());
+    EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
+
+    const ReadResult r = readFile(path("list.mnu"));
+    ASSERT_EQ(r.status, ReadResult::Ok);
+    EXPECT_EQ(r.lines, entries);
+    ASSERT_EQ(writeFile(path("again.mnu"), r.lines), QString());
+    EXPECT_EQ(readBytes(path("again.mnu")), bytes);
+}
+
+TEST_F(SongListFileIo, ReadsShiftJisAndSkipsAUtf8Bom)
+{
+    QStringEncoder sjis("Shift_JIS");
+    ASSERT_TRUE(sjis.isValid());
+    const QString line = QStringLiteral("1 /曲/カズーンのテーマ.mid");
+    writeBytes(path("sjis.mnu"), QByteArray(sjis(line)) + "\r\n0 /b.mid\r\n");
+    ReadResult r = readFile(path("sjis.mnu"));
+    ASSERT_EQ(r.status, ReadResult::Ok);
+    EXPECT_EQ(r.lines, (QStringList{line, "0 /b.mid"}));
+
+    writeBytes(path("bom.mnu"), "\xEF\xBB\xBF" + line.toUtf8() + "\n");
+    r = readFile(path("bom.mnu"));
+    EXPECT_EQ(r.lines, QStringList{line});
+}
+
+TEST_F(SongListFileIo, BrokenFilesNeverGetThrough)
+{
+    writeBytes(path("empty.mnu"), "");
+    EXPECT_EQ(firstBrokenLine(readFile(path("empty.mnu")).lines), 0);
+
+    // Binary junk decodes to something and is then refused by the format check.
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk.append(char((i * 7919 + 13) & 0xFF));
+    writeBytes(path("junk.mnu"), junk);
+    const ReadResult r = readFile(path("junk.mnu"));
+    ASSERT_EQ(r.status, ReadResult::Ok);
+    EXPECT_GE(firstBrokenLine(r.lines), 0);
+
+    QFile huge(path("huge.mnu"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(kMaxFileSize + 1));
+    huge.close();
+    EXPECT_EQ(readFile(path("huge.mnu")).status, ReadResult::TooLarge);
+
+    EXPECT_EQ(readFile(path("nothing-here.mnu")).status, ReadResult::Unreadable);
+}
+
+TEST_F(SongListFileIo, MissingSongIsTheFirstPathWithoutAFile)
+{
+    writeBytes(path("a.mid"), "MThd");
+    QDir(dir.path()).mkdir("folder.mid");
+    EXPECT_EQ(firstMissingSong({"0 " + path("a.mid"), "x " + path("a.mid")}), -1);
+    EXPECT_EQ(firstMissingSong({"0 " + path("a.mid"), "1 " + path("b.mid"), "0 /c.mid"}), 1);
+    EXPECT_EQ(firstMissingSong({"0 " + path("folder.mid")}), 0);
+    EXPECT_EQ(firstMissingSong({"0"}), 0);
+}
+
+TEST_F(SongListFileIo, FailedWriteLeavesTheOldFile)
+{
+    const QString target = path("list.mnu");
+    writeBytes(target, "0 /old.mid\r\n");
+
+    EXPECT_NE(writeFile(path("no/such/folder/list.mnu"), {"0 /a.mid"}), QString());
+
+    // A disk that fills up half way (a file size limit stands in for it,
+    // and holds for root too).
+    QStringList entries;
+    for (int i = 0; i < 200; ++i)
+        entries.append(QStringLiteral("0 /songs/%1.mid").arg(i));
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 512;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString error = writeFile(target, entries);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_NE(error, QString());
+    EXPECT_EQ(readBytes(target), "0 /old.mid\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"list.mnu"});
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "player/engine/TempoMap.h"
+
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kazoon::engine {
+
+// One message of the merged timeline: a channel message, a SysEx (F0 and its
+// data) or an F7 escape (its bytes as they are). Meta events are not kept.
+struct SongEvent {
+    std::int64_t tick;
+    std::int64_t us;
+    std::uint32_t offset; // into Song::data
+    std::uint32_t size : 31;
+    std::uint32_t escape : 1; // an F7 event: raw bytes, not a message to interpret
+};
+
+struct Song {
+    int format = 0;
+    int ppqn = 480;
+    std::vector<SongEvent> events; // sorted by tick; equal ticks in track order, then file order
+    std::vector<std::uint8_t> data;
+    TempoMap tempo;
+    std::int64_t endTick = 0; // the last End of Track
+
+    std::span<const std::uint8_t> message(const SongEvent &e) const { return {data.data() + e.offset, e.size}; }
+    std::int64_t lengthSteps() const { return tempo.tickToStepCeil(endTick); }
+};
+
+// A file that cannot be played; code is one of device_error, text is for the performer.
+class MidiFileError : public std::runtime_error {
+public:
+    MidiFileError(int code, const std::string &text) : std::runtime_error(text), code_(code) {}
+    int code() const { return code_; }
+
+private:
+    int code_;
+};
+
+namespace file_text {
+inline constexpr const char *kNotFound = "MIDIファイルを開けません。ファイルが見つかりません。";
+inline constexpr const char *kUnreadable = "MIDIファイルを開けません。ファイルを読み込めません。";
+inline constexpr const char *kDamaged = "MIDIファイルの形式が正しくないか、ファイルが壊れています。";
+inline constexpr const char *kFormat2 = "フォーマット2のMIDIファイルには対応していません。";
+inline constexpr const char *kSmpte = "SMPTE形式の時間単位のMIDIファイルには対応していません。";
+inline constexpr const char *kTooLarge = "MIDIファイルが大きすぎます。";
+} // namespace file_text
+
+// Files above this size are refused, so that a damaged file cannot make us
+// allocate without bound.
+inline constexpr std::size_t kMaxFileSize = 32u << 20;
+
+// Both throw MidiFileError.
+Song parseMidiFile(std::span<const std::uint8_t> bytes);
+Song loadMidiFile(const std::string &path);
+
+} // namespace kazoon::engine

@@ -1,0 +1,329 @@
+#include "player/engine/MidiSequencer.h"
+
+#include "player/engine/Chase.h"
+#include "player/engine/OutputText.h"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+namespace kazoon::engine {
+
+namespace {
+constexpr const char *kInternalText = "MIDIファイルを読み込めません。メモリが足りません。";
+}
+
+MidiSequencer::MidiSequencer(std::unique_ptr<Output> output, Poster poster)
+    : poster_(std::move(poster)),
+      self_(std::make_shared<MidiSequencer *>(this)),
+      transport_([weak = std::weak_ptr(self_), poster = poster_](std::uint64_t playId) {
+          poster([weak, playId] {
+              if (auto self = weak.lock())
+                  (*self)->onPlayFinished(playId);
+          });
+      }),
+      output_(std::move(output))
+{
+    output_->attach(&transport_);
+}
+
+MidiSequencer::~MidiSequencer()
+{
+    Close();
+    output_->attach(nullptr); // lets the driver send the last silence
+    self_.reset();
+}
+
+void MidiSequencer::setOutput(std::unique_ptr<Output> output)
+{
+    if (song_ && mode_ != DeviceMode::NotOpen) {
+        halt();
+        mode_ = DeviceMode::Stopped;
+    }
+    output_->attach(nullptr);
+    output_ = std::move(output);
+    output_->attach(&transport_);
+    ++resetId_; // the new output starts from a known state too
+    submit();
+}
+
+void MidiSequencer::requireOpen()
+{
+    if (!song_) {
+        error_ = device_error::NotOpen;
+        errorText_ = kNoDeviceText;
+        throw DeviceError(kNoDeviceText);
+    }
+}
+
+void MidiSequencer::beginCommand()
+{
+    refresh();
+    error_ = 0;
+    errorText_.clear();
+    if (lostPending_) {
+        lostPending_ = false;
+        error_ = device_error::PortInUse;
+        errorText_ = output_->errorText();
+    }
+}
+
+// Notices a play that the engine has ended on its own.
+void MidiSequencer::refresh()
+{
+    if (mode_ != DeviceMode::Playing)
+        return;
+    if (auto finish = transport_.finished(playId_)) {
+        mode_ = DeviceMode::Stopped;
+        positionTick_ = finish->tick;
+        lostPending_ = lostPending_ || finish->lost;
+    }
+}
+
+std::int64_t MidiSequencer::currentTick() const
+{
+    if (mode_ != DeviceMode::Playing)
+        return positionTick_;
+    const auto origin = transport_.startedAt(playId_);
+    if (!origin)
+        return playFromTick_;
+    const TempoMap &tempo = song_->tempo;
+    const std::int64_t us = tempo.tickToUs(playFromTick_) + std::max<std::int64_t>(output_->nowUs() - *origin, 0);
+    return std::clamp(tempo.usToTick(us), playFromTick_, playToTick_);
+}
+
+// Ends a play or pause: the engine silences what sounds and a completion
+// that is owed goes out as aborted.
+void MidiSequencer::halt()
+{
+    refresh();
+    if (notifyPlayId_) {
+        postCompletion();
+        notifyPlayId_ = 0;
+    }
+    if (mode_ == DeviceMode::Playing) {
+        positionTick_ = currentTick();
+        playId_ = 0;
+        submit();
+    }
+    mode_ = DeviceMode::Stopped;
+}
+
+void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> chase)
+{
+    PlayRequest request;
+    request.playId = playId_;
+    request.resetId = resetId_;
+    if (playId_) {
+        request.song = song_.get();
+        request.fromTick = playFromTick_;
+        request.toTick = playToTick_;
+        request.chase = chase.get();
+    }
+    const std::uint64_t seq = transport_.submit(request);
+    const std::uint64_t adopted = transport_.adoptedSeq();
+    std::erase_if(retained_, [adopted](const Retained &r) { return r.seq < adopted; });
+    retained_.push_back({seq, song_, std::move(chase)});
+    output_->wake();
+}
+
+void MidiSequencer::postCompletion()
+{
+    poster_([weak = std::weak_ptr(self_), generation = generation_] {
+        auto self = weak.lock();
+        if (self && (*self)->generation_ == generation)
+            (*self)->notifyOwner();
+    });
+}
+
+void MidiSequencer::onPlayFinished(std::uint64_t playId)
+{
+    refresh();
+    if (notifyPlayId_ != 0 && notifyPlayId_ == playId) {
+        notifyPlayId_ = 0;
+        notifyOwner();
+    }
+}
+
+void MidiSequencer::Open(const std::string &fileName)
+{
+    Close();
+    try {
+        song_ = std::make_shared<const Song>(loadMidiFile(fileName));
+    } catch (const MidiFileError &e) {
+        error_ = e.code();
+        errorText_ = e.what();
+        throw DeviceError(errorText_);
+    } catch (const std::bad_alloc &) {
+        error_ = device_error::Internal;
+        errorText_ = kInternalText;
+        throw DeviceError(errorText_);
+    }
+    ++generation_;
+    mode_ = DeviceMode::Stopped;
+    format_ = TimeFormat::Steps;
+    positionTick_ = 0;
+    endArmed_ = false;
+    ++resetId_;
+    submit();
+}
+
+void MidiSequencer::Close()
+{
+    beginCommand();
+    if (!song_)
+        return;
+    halt();
+    song_.reset();
+    ++generation_;
+    mode_ = DeviceMode::NotOpen;
+    positionTick_ = 0;
+}
+
+std::int64_t MidiSequencer::Length()
+{
+    requireOpen();
+    if (format_ == TimeFormat::Smpte24)
+        return packSmpte24(song_->tempo.tickToUs(songEndTick()));
+    return song_->lengthSteps();
+}
+
+std::int64_t MidiSequencer::Position()
+{
+    if (!song_)
+        return 0;
+    refresh();
+    return toUnits(currentTick());
+}
+
+DeviceMode MidiSequencer::Mode()
+{
+    refresh();
+    return mode_;
+}
+
+void MidiSequencer::Seek(std::int64_t position)
+{
+    requireOpen();
+    beginCommand();
+    halt();
+    positionTick_ = toTick(position);
+}
+
+void MidiSequencer::Play()
+{
+    requireOpen();
+    beginCommand();
+    const bool notify = std::exchange(notifyNext_, true);
+    std::int64_t to = songEndTick();
+    if (std::exchange(endArmed_, false))
+        to = toTick(endPosition_);
+    halt();
+    startPlay(positionTick_, to, notify);
+}
+
+void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify)
+{
+    if (!output_->recover()) {
+        error_ = device_error::PortInUse;
+        errorText_ = output_->errorText();
+        if (notify)
+            postCompletion();
+        return;
+    }
+    error_ = 0; // a port that is back supersedes the report of its loss
+    errorText_.clear();
+    if (fromTick >= toTick) {
+        // Nothing to play: at the end already, or an end position behind us.
+        positionTick_ = std::max(fromTick, std::min(toTick, songEndTick()));
+        if (notify)
+            postCompletion();
+        return;
+    }
+    playId_ = ++lastPlayId_;
+    playFromTick_ = fromTick;
+    playToTick_ = toTick;
+    mode_ = DeviceMode::Playing;
+    std::shared_ptr<const std::vector<std::uint32_t>> chase;
+    if (fromTick > 0)
+        chase = std::make_shared<const std::vector<std::uint32_t>>(chaseEvents(*song_, fromTick));
+    if (notify)
+        notifyPlayId_ = playId_;
+    submit(std::move(chase));
+}
+
+void MidiSequencer::Stop()
+{
+    requireOpen();
+    beginCommand();
+    halt();
+}
+
+void MidiSequencer::Pause()
+{
+    requireOpen();
+    refresh();
+    if (mode_ == DeviceMode::Paused) {
+        Resume();
+        return;
+    }
+    beginCommand();
+    if (mode_ == DeviceMode::Playing) {
+        halt();
+        mode_ = DeviceMode::Paused;
+    }
+}
+
+void MidiSequencer::Resume()
+{
+    requireOpen();
+    refresh();
+    if (mode_ == DeviceMode::Stopped) {
+        Play(); // a stopped song cannot resume: it starts
+        return;
+    }
+    beginCommand();
+    const bool notify = std::exchange(notifyNext_, true);
+    if (mode_ == DeviceMode::Playing) {
+        // Already playing: the new notification supersedes an owed one.
+        if (notify) {
+            if (notifyPlayId_)
+                postCompletion();
+            notifyPlayId_ = playId_;
+        }
+        return;
+    }
+    const std::int64_t to = playToTick_;
+    halt();
+    startPlay(positionTick_, to, notify);
+}
+
+void MidiSequencer::SetEndPosition(std::int64_t position)
+{
+    endPosition_ = position;
+    endArmed_ = true;
+}
+
+std::string MidiSequencer::ErrorText() const
+{
+    if (error_ == 0)
+        return {};
+    return errorText_.empty() ? kUnknownErrorText : errorText_;
+}
+
+std::int64_t MidiSequencer::toUnits(std::int64_t tick) const
+{
+    if (format_ == TimeFormat::Smpte24)
+        return packSmpte24(song_->tempo.tickToUs(tick));
+    return std::min(song_->tempo.tickToStep(tick), song_->lengthSteps());
+}
+
+std::int64_t MidiSequencer::toTick(std::int64_t value) const
+{
+    const std::int64_t tick = format_ == TimeFormat::Smpte24
+                                  ? song_->tempo.usToTick(unpackSmpte24(value))
+                                  : song_->tempo.stepToTick(std::clamp<std::int64_t>(value, 0, song_->lengthSteps()));
+    return std::clamp<std::int64_t>(tick, 0, songEndTick());
+}
+
+} // namespace kazoon::engine

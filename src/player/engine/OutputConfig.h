@@ -1,0 +1,30 @@
+#pragma once
+
+#include "player/engine/Output.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kazoon::engine {
+
+// The [Output] and [FluidSynth] sections of the settings file:
+//   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>
+//   [FluidSynth] <fluidsynth setting>=<value>, e.g. audio.driver=alsa, synth.gain=0.5
+struct OutputConfig {
+    enum class Device { Synth, Port, None };
+    Device device = Device::Synth;
+    std::string port;
+    std::string soundFont;
+    std::vector<std::pair<std::string, std::string>> fluidSettings;
+
+    // "synth", "port" or "none" in any case; anything else is the synthesizer.
+    static Device parseDevice(const std::string &text);
+    static const char *deviceName(Device device);
+};
+
+// Never null: an output that cannot be used reports error() with its text.
+std::unique_ptr<Output> openOutput(const OutputConfig &config);
+
+} // namespace kazoon::engine

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "player/engine/Driver.h"
+#include "player/engine/Output.h"
+#include "player/engine/Transport.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class RtMidiOut;
+
+namespace kazoon::engine {
+
+// An external MIDI port through RtMidi, chosen and remembered by name, since
+// port numbers change when devices are plugged in.
+class PortOutput final : public Output, private MidiSink {
+public:
+    explicit PortOutput(std::string portName);
+    ~PortOutput() override;
+
+    void attach(Transport *transport) override { driver_.attach(transport); }
+    std::int64_t nowUs() const override { return driver_.nowUs(); }
+    void wake() override { driver_.wake(); }
+    int error() const override;
+    std::string errorText() const override;
+    bool recover() override;
+
+    const std::string &portName() const { return name_; }
+    // The ports there are now, for the settings.
+    static std::vector<std::string> availablePorts();
+    // The index of the port that `wanted` names, or -1: the exact name first,
+    // then the name without ALSA's client and port numbers.
+    static int findPort(const std::vector<std::string> &ports, const std::string &wanted);
+
+private:
+    bool send(std::span<const std::uint8_t> message, std::int64_t timeUs) override;
+    void open();
+    void setError(std::string text);
+    static void onRtMidiError(int type, const std::string &text, void *self);
+
+    std::string name_;
+    std::unique_ptr<RtMidiOut> midi_;
+    std::atomic<bool> failed_{false};
+    mutable std::mutex textMutex_;
+    std::string errorText_;
+    Driver driver_{*this, Driver::Mode::RealTime};
+};
+
+} // namespace kazoon::engine

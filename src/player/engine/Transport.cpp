@@ -1,0 +1,221 @@
+#include "player/engine/Transport.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace kazoon::engine {
+
+namespace {
+constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+}
+
+std::uint64_t Transport::submit(const PlayRequest &request)
+{
+    std::lock_guard lock(mutex_);
+    pending_ = request;
+    const std::uint64_t seq = ++pendingSeq_;
+    submittedSeq_.store(seq, std::memory_order_release);
+    return seq;
+}
+
+std::optional<std::int64_t> Transport::startedAt(std::uint64_t playId) const
+{
+    if (startedPlayId_.load(std::memory_order_acquire) != playId)
+        return std::nullopt;
+    return startedOriginUs_.load(std::memory_order_relaxed);
+}
+
+std::optional<Transport::Finish> Transport::finished(std::uint64_t playId) const
+{
+    if (finishedPlayId_.load(std::memory_order_acquire) != playId)
+        return std::nullopt;
+    return Finish{finishedTick_.load(std::memory_order_relaxed), finishedLost_.load(std::memory_order_relaxed)};
+}
+
+void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
+{
+    sink_ = &sink;
+    const std::uint64_t seq = submittedSeq_.load(std::memory_order_acquire);
+    if (seq != adoptedSeq_.load(std::memory_order_relaxed)) {
+        std::unique_lock lock(mutex_, std::try_to_lock);
+        if (lock.owns_lock()) {
+            const PlayRequest request = pending_;
+            const std::uint64_t adopted = pendingSeq_;
+            lock.unlock();
+            adopt(request, nowUs);
+            adoptedSeq_.store(adopted, std::memory_order_release);
+        }
+    }
+    while (playing_) {
+        if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_) {
+            const SongEvent &e = current_.song->events[cursor_];
+            const std::int64_t time = eventTime(e);
+            if (time >= untilUs)
+                break;
+            ++cursor_;
+            if (!emit(current_.song->message(e), time)) {
+                finish(e.tick, true);
+                break;
+            }
+            continue;
+        }
+        if (endUs_ < untilUs) {
+            silence(endUs_);
+            finish(current_.toTick, false);
+        }
+        break;
+    }
+}
+
+std::int64_t Transport::nextDueUs() const
+{
+    if (!playing_)
+        return kNever;
+    if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_)
+        return std::min(eventTime(current_.song->events[cursor_]), endUs_);
+    return endUs_;
+}
+
+void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
+{
+    const bool newReset = request.resetId != current_.resetId;
+    const bool newPlay = request.playId != current_.playId;
+    if (newPlay || newReset) {
+        playing_ = false;
+        silence(nowUs);
+    }
+    if (newReset)
+        resetChannels(0xFFFF, nowUs);
+    current_ = request;
+    if (request.playId != 0 && newPlay && request.song)
+        start(request, nowUs);
+}
+
+void Transport::start(const PlayRequest &request, std::int64_t nowUs)
+{
+    const Song &song = *request.song;
+    // Whatever an earlier play left in the channels must not colour this one.
+    bool ok = resetChannels(touched_, nowUs);
+    if (request.chase)
+        for (std::uint32_t i : *request.chase)
+            ok = emit(song.message(song.events[i]), nowUs) && ok;
+    cursor_ = static_cast<std::size_t>(
+        std::lower_bound(song.events.begin(), song.events.end(), request.fromTick,
+                         [](const SongEvent &e, std::int64_t t) { return e.tick < t; }) -
+        song.events.begin());
+    // At the end of the song everything left plays, including the note-offs on its last tick.
+    stopTick_ = request.toTick >= song.endTick ? kNever : request.toTick;
+    baseUs_ = song.tempo.tickToUs(request.fromTick);
+    originUs_ = nowUs;
+    endUs_ = nowUs + song.tempo.tickToUs(std::max(request.toTick, request.fromTick)) - baseUs_;
+    playing_ = true;
+    startedOriginUs_.store(nowUs, std::memory_order_relaxed);
+    startedPlayId_.store(request.playId, std::memory_order_release);
+    if (!ok)
+        finish(request.fromTick, true);
+}
+
+void Transport::finish(std::int64_t tick, bool lost)
+{
+    playing_ = false;
+    finishedTick_.store(tick, std::memory_order_relaxed);
+    finishedLost_.store(lost, std::memory_order_relaxed);
+    finishedPlayId_.store(current_.playId, std::memory_order_release);
+    if (onFinish_)
+        onFinish_(current_.playId);
+}
+
+bool Transport::emit(std::span<const std::uint8_t> m, std::int64_t timeUs)
+{
+    const std::uint8_t status = m[0];
+    if (status >= 0x80 && status < 0xF0 && m.size() >= 2 && m[1] < 0x80) {
+        const int ch = status & 0x0F;
+        Channel &c = channels_[ch];
+        active_ |= 1u << ch;
+        touched_ |= 1u << ch;
+        switch (status & 0xF0) {
+        case 0x90:
+            if (m.size() >= 3 && m[2] != 0) {
+                if (c.sounding[m[1]] < 255)
+                    ++c.sounding[m[1]];
+                break;
+            }
+            [[fallthrough]];
+        case 0x80:
+            if (c.sounding[m[1]] > 0)
+                --c.sounding[m[1]];
+            break;
+        case 0xB0:
+            if (m.size() >= 3 && (m[1] == 120 || m[1] == 123))
+                c.sounding.fill(0);
+            if (m[1] == 121)
+                c.bent = false;
+            break;
+        case 0xE0:
+            c.bent = m.size() >= 3 && (m[1] != 0 || m[2] != 0x40);
+            break;
+        default:
+            break;
+        }
+    }
+    return sink_->send(m, timeUs);
+}
+
+bool Transport::silence(std::int64_t timeUs)
+{
+    bool ok = true;
+    for (int ch = 0; ch < 16; ++ch) {
+        Channel &c = channels_[ch];
+        for (int note = 0; note < 128; ++note) {
+            while (c.sounding[note] > 0) {
+                const std::uint8_t off[] = {static_cast<std::uint8_t>(0x80 | ch), static_cast<std::uint8_t>(note), 0};
+                ok = emit(off, timeUs) && ok;
+            }
+        }
+    }
+    for (int ch = 0; ch < 16; ++ch) {
+        if (!(active_ & (1u << ch)))
+            continue;
+        const std::uint8_t cc = static_cast<std::uint8_t>(0xB0 | ch);
+        const std::uint8_t sustainOff[] = {cc, 64, 0};
+        const std::uint8_t notesOff[] = {cc, 123, 0};
+        ok = emit(sustainOff, timeUs) && ok;
+        ok = emit(notesOff, timeUs) && ok;
+        if (channels_[ch].bent) {
+            const std::uint8_t centre[] = {static_cast<std::uint8_t>(0xE0 | ch), 0, 0x40};
+            ok = emit(centre, timeUs) && ok;
+        }
+    }
+    active_ = 0;
+    return ok;
+}
+
+bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs)
+{
+    bool ok = true;
+    for (int ch = 0; ch < 16; ++ch) {
+        if (!(mask & (1u << ch)))
+            continue;
+        const std::uint8_t cc = static_cast<std::uint8_t>(0xB0 | ch);
+        const std::uint8_t messages[][3] = {
+            {cc, 121, 0},  // reset all controllers
+            {cc, 64, 0},   // sustain off
+            {cc, 123, 0},  // all notes off
+            {static_cast<std::uint8_t>(0xE0 | ch), 0, 0x40},
+            {cc, 0, 0},    // bank select
+            {cc, 32, 0},
+            {static_cast<std::uint8_t>(0xC0 | ch), 0, 0},
+            {cc, 7, 100},  // volume and pan, which reset all controllers leaves alone
+            {cc, 10, 64},
+        };
+        for (const auto &m : messages) {
+            const std::size_t size = (m[0] & 0xF0) == 0xC0 ? 2 : 3;
+            ok = emit({m, size}, timeUs) && ok;
+        }
+    }
+    active_ &= ~mask;
+    touched_ &= ~mask;
+    return ok;
+}
+
+} // namespace kazoon::engine

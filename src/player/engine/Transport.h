@@ -1,0 +1,102 @@
+#pragma once
+
+#include "player/engine/MidiFile.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace kazoon::engine {
+
+// Where the transport hands its messages, on the driver's thread.
+class MidiSink {
+public:
+    // Returns false when the output has failed (a port that vanished).
+    virtual bool send(std::span<const std::uint8_t> message, std::int64_t timeUs) = 0;
+
+protected:
+    ~MidiSink() = default;
+};
+
+// What the device wants played. The song and chase list must stay alive until
+// the transport has adopted a later request (adoptedSeq).
+struct PlayRequest {
+    std::uint64_t playId = 0;  // 0: nothing plays
+    std::uint64_t resetId = 0; // a new value puts every channel into a known state
+    const Song *song = nullptr;
+    std::int64_t fromTick = 0;
+    std::int64_t toTick = 0;
+    const std::vector<std::uint32_t> *chase = nullptr;
+};
+
+// The scheduling core. The UI thread submits requests and reads atomics; one
+// driver (audio callback, real-time thread or a test) calls cycle(), which
+// adopts the latest request, hands every due event to the sink and keeps
+// track of what sounds so that it can silence it.
+class Transport {
+public:
+    using FinishHook = std::function<void(std::uint64_t playId)>;
+    explicit Transport(FinishHook onFinish = {}) : onFinish_(std::move(onFinish)) {}
+
+    // UI thread. Waits only for the driver copying a request.
+    std::uint64_t submit(const PlayRequest &request);
+    std::uint64_t adoptedSeq() const { return adoptedSeq_.load(std::memory_order_acquire); }
+    // The clock time at which the play's first tick sounded, once it has started.
+    std::optional<std::int64_t> startedAt(std::uint64_t playId) const;
+    struct Finish {
+        std::int64_t tick;
+        bool lost; // the output failed
+    };
+    std::optional<Finish> finished(std::uint64_t playId) const;
+
+    // Driver thread: events due before untilUs go out; nowUs is the time of
+    // anything sent at once (silence, resets, chase, a start).
+    void cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink);
+    // Driver thread: the time the next event or the end falls due.
+    std::int64_t nextDueUs() const;
+
+private:
+    void adopt(const PlayRequest &request, std::int64_t nowUs);
+    void start(const PlayRequest &request, std::int64_t nowUs);
+    void finish(std::int64_t tick, bool lost);
+    bool emit(std::span<const std::uint8_t> message, std::int64_t timeUs);
+    bool silence(std::int64_t timeUs);
+    bool resetChannels(std::uint16_t mask, std::int64_t timeUs);
+    std::int64_t eventTime(const SongEvent &e) const { return originUs_ + e.us - baseUs_; }
+
+    FinishHook onFinish_;
+
+    std::mutex mutex_; // guards pending_; the driver only tries it
+    PlayRequest pending_;
+    std::atomic<std::uint64_t> submittedSeq_{0};
+    std::uint64_t pendingSeq_ = 0;
+    std::atomic<std::uint64_t> adoptedSeq_{0};
+    std::atomic<std::uint64_t> startedPlayId_{0};
+    std::atomic<std::int64_t> startedOriginUs_{0};
+    std::atomic<std::uint64_t> finishedPlayId_{0};
+    std::atomic<std::int64_t> finishedTick_{0};
+    std::atomic<bool> finishedLost_{false};
+
+    // Driver thread only.
+    MidiSink *sink_ = nullptr;
+    PlayRequest current_;
+    bool playing_ = false;
+    std::size_t cursor_ = 0;
+    std::int64_t stopTick_ = 0; // events before this tick play
+    std::int64_t originUs_ = 0, baseUs_ = 0, endUs_ = 0;
+
+    struct Channel {
+        std::array<std::uint8_t, 128> sounding{}; // note-ons without their note-off
+        bool bent = false;
+    };
+    std::array<Channel, 16> channels_{};
+    std::uint16_t active_ = 0;  // channels used since the last silence
+    std::uint16_t touched_ = 0; // channels used since the last reset
+};
+
+} // namespace kazoon::engine

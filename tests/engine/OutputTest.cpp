@@ -1,0 +1,129 @@
+#include "EngineTestSupport.h"
+
+#include "player/engine/FluidSynthOutput.h"
+#include "player/engine/OutputConfig.h"
+#include "player/engine/PortOutput.h"
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+namespace kazoon::engine::test {
+namespace {
+
+using smf::SmfWriter;
+
+std::string chords()
+{
+    SmfWriter w(0, 480);
+    w.addTrack().programChange(0, 0).noteOn(0, 60, 120).noteOn(0, 64, 120).noteOn(0, 67, 120).delta(960)
+        .noteOff(0, 60).noteOff(0, 64).noteOff(0, 67);
+    return writeSong(w, "chords.mid");
+}
+
+float peak(const std::vector<float> &samples)
+{
+    float p = 0;
+    for (float s : samples)
+        p = std::max(p, std::fabs(s));
+    return p;
+}
+
+TEST(FluidSynthOutput, RendersASongOfflineThroughTheAudioCallbackPath)
+{
+    auto output = std::make_unique<FluidSynthOutput>(FluidSynthOptions{"", {{"synth.gain", "0.8"}}, false});
+    ASSERT_EQ(output->error(), 0) << output->errorText();
+    FluidSynthOutput &synth = *output;
+    PostQueue queue;
+    MidiSequencer seq(std::move(output), queue.poster());
+    int notified = 0;
+    seq.setOnNotify([&] { ++notified; });
+    seq.Open(chords());
+
+    std::vector<float> left(512), right(512);
+    synth.render(512, left.data(), right.data());
+    EXPECT_LT(peak(left), 1e-4f); // silence before the play
+
+    seq.Play();
+    std::vector<float> all;
+    const int blocks = static_cast<int>(synth.sampleRate() * 1.2) / 512;
+    for (int i = 0; i < blocks; ++i) {
+        synth.render(512, left.data(), right.data());
+        all.insert(all.end(), left.begin(), left.end());
+        all.insert(all.end(), right.begin(), right.end());
+    }
+    EXPECT_GT(peak(all), 0.01f);
+    // The song is one 2/4 bar, 8 steps of 125 ms: it has ended by the sample clock.
+    EXPECT_EQ(seq.Mode(), DeviceMode::Stopped);
+    EXPECT_EQ(seq.Position(), 8);
+    queue.runAll();
+    EXPECT_EQ(notified, 1);
+}
+
+TEST(FluidSynthOutput, MissingSoundFontIsError337AndPlayReportsIt)
+{
+    auto output = std::make_unique<FluidSynthOutput>(
+        FluidSynthOptions{::testing::TempDir() + "missing.sf2", {{"no.such.setting", "1"}}, false});
+    EXPECT_EQ(output->error(), device_error::PortInUse);
+    EXPECT_NE(output->errorText().find("サウンドフォント"), std::string::npos);
+    EXPECT_EQ(output->ignoredSettings(), std::vector<std::string>{"no.such.setting=1"});
+    PostQueue queue;
+    MidiSequencer seq(std::move(output), queue.poster());
+    seq.Open(chords()); // the song loads; only playing needs the output
+    seq.Play();
+    EXPECT_EQ(seq.Error(), device_error::PortInUse);
+    EXPECT_EQ(seq.Mode(), DeviceMode::Stopped);
+}
+
+TEST(OutputConfig, ParsesTheDeviceAndOpensAnOutputWhateverHappens)
+{
+    EXPECT_EQ(OutputConfig::parseDevice("Port"), OutputConfig::Device::Port);
+    EXPECT_EQ(OutputConfig::parseDevice("none"), OutputConfig::Device::None);
+    EXPECT_EQ(OutputConfig::parseDevice("synth"), OutputConfig::Device::Synth);
+    EXPECT_EQ(OutputConfig::parseDevice("???"), OutputConfig::Device::Synth);
+    EXPECT_STREQ(OutputConfig::deviceName(OutputConfig::Device::Port), "port");
+
+    OutputConfig config;
+    config.device = OutputConfig::Device::Port;
+    config.port = "Kazoon test port that is not there";
+    auto port = openOutput(config);
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->error(), device_error::PortInUse);
+    EXPECT_NE(port->errorText().find("MIDI出力ポートを使用できません。"), std::string::npos);
+
+    config.device = OutputConfig::Device::None;
+    EXPECT_EQ(openOutput(config)->error(), 0);
+}
+
+TEST(PortOutput, FindsAPortByNameWhateverItsNumbers)
+{
+    const std::vector<std::string> ports{"Midi Through:Midi Through Port-0 14:0", "SC-88:SC-88 MIDI 1 24:0"};
+    EXPECT_EQ(PortOutput::findPort(ports, "SC-88:SC-88 MIDI 1 24:0"), 1);
+    EXPECT_EQ(PortOutput::findPort(ports, "SC-88:SC-88 MIDI 1 28:0"), 1);
+    EXPECT_EQ(PortOutput::findPort(ports, "SC-88:SC-88 MIDI 1"), 1);
+    EXPECT_EQ(PortOutput::findPort(ports, "SC-88"), -1);
+}
+
+// The real-time thread, without measuring it: the song plays to its end.
+TEST(Driver, RealTimeThreadPlaysASongToItsEnd)
+{
+    SmfWriter w(0, 480);
+    w.addTrack().bpm(600).note(0, 60, 100, 48).note(0, 62, 100, 48).note(0, 64, 100, 48);
+    PostQueue queue;
+    auto output = std::make_unique<RecordingOutput>(Driver::Mode::RealTime);
+    RecordingOutput &recording = *output;
+    MidiSequencer seq(std::move(output), queue.poster());
+    seq.Open(writeSong(w, "fast.mid"));
+    seq.Play();
+    for (int i = 0; i < 500 && seq.Mode() == DeviceMode::Playing; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(seq.Mode(), DeviceMode::Stopped);
+    EXPECT_EQ(seq.Position(), seq.Length());
+    const auto messages = recording.messages();
+    EXPECT_EQ(noteOns(messages), (std::vector<int>{60, 62, 64}));
+    for (std::size_t i = 1; i < messages.size(); ++i)
+        EXPECT_LE(messages[i - 1].dueUs, messages[i].dueUs);
+}
+
+} // namespace
+} // namespace kazoon::engine::test

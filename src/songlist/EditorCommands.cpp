@@ -1,9 +1,40 @@
-// Placeholder: filled in by the team working on this folder.
+#include <QFileInfo>
+
 #include "app/MainWindow.h"
+#include "songlist/CheckListBox.h"
+#include "songlist/TfrmSelect.h"
 
 namespace kazoon {
 
-void TfrmMain::mnuNewItemClick() {}
-void TfrmMain::mnuMenuItemClick() {}
+void TfrmMain::mnuNewItemClick()
+{
+    if (listModified && !confirmDiscardChanges())
+        return;
+    frmSelect->execWith(kNewListEditorCaption);
+}
+
+void TfrmMain::mnuMenuItemClick()
+{
+    const int n = lstDmy.count();
+    if (n > 0) {
+        // The panes open on the folder of the loaded song, when it still exists.
+        const int current = lstDmy.itemIndex >= 0 && lstDmy.itemIndex < n ? lstDmy.itemIndex : 0;
+        const QString folder = editor::folderOf(lstDmy.items.at(current).mid(2));
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            frmSelect->setFolder(folder);
+        frmSelect->selectDriveOfFolder();
+
+        // The editor knows no medley marks: every song comes back unmarked.
+        QStringList entries, names;
+        for (int i = 0; i < n; ++i) {
+            const QString path = lstDmy.items.at(i).mid(2);
+            entries << QStringLiteral("0 ") + path;
+            const QString name = lstLive->lineText(i);
+            names << (name.isEmpty() ? QFileInfo(path).fileName() : name);
+        }
+        frmSelect->setSongs(entries, names);
+    }
+    frmSelect->execWith(kEditListEditorCaption);
+}
 
 } // namespace kazoon

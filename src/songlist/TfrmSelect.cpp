@@ -1,10 +1,410 @@
 #include "songlist/TfrmSelect.h"
 
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QStorageInfo>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+#include <algorithm>
+
+#include "app/Command.h"
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "options/TfrmOption.h"
+#include "songlist/CheckListBox.h"
+
 namespace kazoon {
+
+namespace editor {
+
+QString joinPath(const QString &folder, const QString &fileName)
+{
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + fileName;
+    return folder + QLatin1Char('/') + fileName;
+}
+
+QString folderOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : path.left(slash + 1);
+}
+
+QStringList orderDriveRoots(QStringList roots)
+{
+    roots.removeDuplicates();
+    std::sort(roots.begin(), roots.end(), [](const QString &a, const QString &b) {
+        if ((a == QLatin1String("/")) != (b == QLatin1String("/")))
+            return a == QLatin1String("/");
+        return a < b;
+    });
+    return roots;
+}
+
+} // namespace editor
+
+namespace {
+
+// Songs are listed in rows of a fixed height, as in the main window's list.
+class FixedRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), 14};
+    }
+};
+
+struct Quiet {
+    int &n;
+    explicit Quiet(int &counter) : n(counter) { ++n; }
+    ~Quiet() { --n; }
+};
+
+// A volume that cannot be listed (no medium, lost network share, no
+// permission) is "not ready" for the drive box.
+bool volumeReady(const QString &root)
+{
+    const QFileInfo info(root);
+    return info.isDir() && info.isReadable() && info.isExecutable() && QStorageInfo(root).isReady();
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, QRect geometry)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
 
 TfrmSelect::TfrmSelect(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(main)
 {
     setObjectName(QStringLiteral("frmSelect"));
+    // A fixed border without title-bar buttons: the dialog closes by OK or cancel.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(417, 289);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+
+    buildControls();
+    fillDriveBox();
+    setFolder(QDir::currentPath());
+    selectDriveOfFolder();
+}
+
+void TfrmSelect::buildControls()
+{
+    // Created in tab order.
+    cmdOk = makeButton(this, "cmdOk", QStringLiteral("OK"), {232, 248, 73, 25});
+    cmdCan = makeButton(this, "cmdCan", QStringLiteral("キャンセル"), {312, 248, 73, 25});
+
+    DriveComboBox = new QComboBox(this);
+    DriveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
+    DriveComboBox->setGeometry(16, 16, 185, DriveComboBox->sizeHint().height());
+
+    dirModel_ = new QFileSystemModel(this);
+    dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    dirModel_->setRootPath(QDir::rootPath());
+    DirectoryListBox = new QTreeView(this);
+    DirectoryListBox->setObjectName(QStringLiteral("DirectoryListBox"));
+    DirectoryListBox->setGeometry(16, 40, 185, 113);
+    DirectoryListBox->setModel(dirModel_);
+    DirectoryListBox->setHeaderHidden(true);
+    for (int column = 1; column < dirModel_->columnCount(); ++column)
+        DirectoryListBox->hideColumn(column);
+
+    fileModel_ = new QFileSystemModel(this);
+    fileModel_->setFilter(QDir::Files);
+    // Without QDir::CaseSensitive the mask also matches ".MID" and ".Mid".
+    fileModel_->setNameFilters({QStringLiteral("*.mid")});
+    fileModel_->setNameFilterDisables(false);
+    FileListBox = new QListView(this);
+    FileListBox->setObjectName(QStringLiteral("FileListBox"));
+    FileListBox->setGeometry(16, 160, 185, 113);
+    FileListBox->setModel(fileModel_);
+    FileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    FileListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    cmdAdd = makeButton(this, "cmdAdd", QStringLiteral("追加(&A)"), {216, 16, 57, 25});
+    cmdRemove = makeButton(this, "cmdRemove", QStringLiteral("削除(&R)"), {280, 16, 57, 25});
+    cmdClear = makeButton(this, "cmdClear", QStringLiteral("クリア(&C)"), {344, 16, 57, 25});
+    cmdUp = makeButton(this, "cmdUp", QStringLiteral("↑(&U)"), {248, 48, 41, 25});
+    cmdDown = makeButton(this, "cmdDown", QStringLiteral("↓(&D)"), {328, 48, 41, 25});
+
+    lstSong = new QListWidget(this);
+    lstSong->setObjectName(QStringLiteral("lstSong"));
+    lstSong->setGeometry(216, 88, 185, 145);
+    lstSong->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstSong->setUniformItemSizes(true);
+    lstSong->setItemDelegate(new FixedRowDelegate(lstSong));
+
+    connect(cmdOk, &QPushButton::clicked, this, &TfrmSelect::cmdOkClick);
+    connect(cmdCan, &QPushButton::clicked, this, &TfrmSelect::cmdCanClick);
+    connect(DriveComboBox, &QComboBox::activated, this, &TfrmSelect::DriveComboBoxChange);
+    connect(DirectoryListBox->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    showFileFolder(dirModel_->filePath(current));
+            });
+    connect(FileListBox->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TfrmSelect::FileListBoxClick);
+    connect(FileListBox, &QListView::doubleClicked, this, &TfrmSelect::cmdAddClick);
+    connect(cmdAdd, &QPushButton::clicked, this, &TfrmSelect::cmdAddClick);
+    connect(cmdRemove, &QPushButton::clicked, this, &TfrmSelect::cmdRemoveClick);
+    connect(cmdClear, &QPushButton::clicked, this, &TfrmSelect::cmdClearClick);
+    connect(cmdUp, &QPushButton::clicked, this, &TfrmSelect::cmdUpClick);
+    connect(cmdDown, &QPushButton::clicked, this, &TfrmSelect::cmdDownClick);
+    connect(lstSong, &QListWidget::itemClicked, this, &TfrmSelect::lstSongClick);
+    connect(lstSong, &QListWidget::currentRowChanged, this, [this] {
+        if (quiet_ == 0)
+            lstSongClick();
+    });
+}
+
+void TfrmSelect::fillDriveBox()
+{
+    QStringList roots;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes())
+        roots << volume.rootPath();
+    roots << QDir::rootPath();
+    for (const QString &root : editor::orderDriveRoots(roots))
+        DriveComboBox->addItem(root, root);
+}
+
+int TfrmSelect::execWith(const QString &caption)
+{
+    setWindowTitle(caption);
+    FormShow();
+    const int result = main_->dialogs().exec(this);
+    clearLists();
+    return result;
+}
+
+void TfrmSelect::setFolder(const QString &folder)
+{
+    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    const QModelIndex index = dirModel_->index(path);
+    if (index.isValid()) {
+        DirectoryListBox->setCurrentIndex(index);
+        DirectoryListBox->scrollTo(index);
+    }
+    showFileFolder(path);
+}
+
+void TfrmSelect::showFileFolder(const QString &folder)
+{
+    if (folder == folder_)
+        return;
+    folder_ = folder;
+    // A selection left from the previous folder would be added under the new one.
+    FileListBox->clearSelection();
+    fileModel_->setRootPath(folder);
+    FileListBox->setRootIndex(fileModel_->index(folder));
+    FileListBoxClick();
+}
+
+void TfrmSelect::selectDriveOfFolder()
+{
+    int best = -1;
+    qsizetype bestLength = -1;
+    for (int i = 0; i < DriveComboBox->count(); ++i) {
+        const QString root = DriveComboBox->itemData(i).toString();
+        const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+        if ((folder_ == root || folder_.startsWith(prefix)) && root.size() > bestLength) {
+            best = i;
+            bestLength = root.size();
+        }
+    }
+    DriveComboBox->setCurrentIndex(best);
+}
+
+void TfrmSelect::setSongs(const QStringList &entries, const QStringList &names)
+{
+    Quiet q(quiet_);
+    lstTemp = entries;
+    lstSong->clear();
+    lstSong->addItems(names);
+}
+
+void TfrmSelect::FormShow()
+{
+    for (QPushButton *button : {cmdAdd, cmdRemove, cmdUp, cmdDown})
+        button->setEnabled(false);
+    setOkDefault(false);
+    cmdClear->setEnabled(lstSong->count() > 0);
+}
+
+void TfrmSelect::FileListBoxClick()
+{
+    cmdAdd->setEnabled(FileListBox->selectionModel()->hasSelection());
+}
+
+void TfrmSelect::cmdAddClick()
+{
+    QModelIndexList files = FileListBox->selectionModel()->selectedIndexes();
+    std::sort(files.begin(), files.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    for (const QModelIndex &file : std::as_const(files)) {
+        const QString name = fileModel_->fileName(file);
+        lstTemp << QStringLiteral("0 ") + editor::joinPath(folder_, name);
+        lstSong->addItem(name);
+    }
+    FileListBox->clearSelection();
+    cmdAdd->setEnabled(false);
+    cmdClear->setEnabled(true);
+    setOkDefault(true);
+}
+
+void TfrmSelect::lstSongClick()
+{
+    const int i = lstSong->currentRow();
+    if (i < 0)
+        return;
+    cmdRemove->setEnabled(true);
+    cmdUp->setEnabled(i > 0);
+    cmdDown->setEnabled(i < lstSong->count() - 1);
+}
+
+void TfrmSelect::cmdRemoveClick()
+{
+    const int i = lstSong->currentRow();
+    if (i < 0 || i >= lstTemp.size())
+        return;
+    {
+        Quiet q(quiet_);
+        lstTemp.removeAt(i);
+        delete lstSong->takeItem(i);
+        lstSong->setCurrentRow(-1);
+    }
+    for (QPushButton *button : {cmdRemove, cmdUp, cmdDown})
+        button->setEnabled(false);
+    const bool songsLeft = lstSong->count() > 0;
+    setOkDefault(songsLeft);
+    cmdClear->setEnabled(songsLeft);
+}
+
+void TfrmSelect::cmdUpClick()
+{
+    const int i = lstSong->currentRow();
+    if (i <= 0)
+        return;
+    swapSongs(i, i - 1);
+    if (i == 1)
+        cmdUp->setEnabled(false);
+    cmdDown->setEnabled(true);
+    setOkDefault(true);
+}
+
+void TfrmSelect::cmdDownClick()
+{
+    const int i = lstSong->currentRow();
+    if (i < 0 || i >= lstSong->count() - 1)
+        return;
+    swapSongs(i, i + 1);
+    if (i + 1 == lstSong->count() - 1)
+        cmdDown->setEnabled(false);
+    cmdUp->setEnabled(true);
+    setOkDefault(true);
+}
+
+void TfrmSelect::swapSongs(int from, int to)
+{
+    Quiet q(quiet_);
+    lstTemp.swapItemsAt(from, to);
+    QListWidgetItem *item = lstSong->takeItem(from);
+    lstSong->insertItem(to, item);
+    lstSong->setCurrentRow(to);
+}
+
+void TfrmSelect::cmdClearClick()
+{
+    clearLists();
+    for (QPushButton *button : {cmdClear, cmdRemove, cmdUp, cmdDown})
+        button->setEnabled(false);
+    setOkDefault(false);
+}
+
+void TfrmSelect::cmdOkClick()
+{
+    if (lstTemp.isEmpty())
+        return;
+    TfrmMain &m = *main_;
+    m.lstDmy.items = lstTemp;
+    m.lstDmy.itemIndex = 0;
+    m.lstLive->clearLines();
+    for (int i = 0; i < lstSong->count(); ++i)
+        m.lstLive->addLine(lstSong->item(i)->text());
+    m.lstLive->setItemIndex(0);
+
+    m.mnuSaveItem->setEnabled(true);
+    m.mnuEdit->setEnabled(true);
+    m.mnuPlayer->setEnabled(true);
+    m.cmdSave->setEnabled(true);
+    m.cmdEdit->setEnabled(true);
+    if (m.frmOption && m.frmOption->chkOnLsn->isChecked())
+        m.cmdLesson->setEnabled(true);
+    // The editor hands back every song unmarked.
+    m.cmdClear->setEnabled(false);
+    m.cmdMedley->setEnabled(lstTemp.size() >= 2);
+    if (m.cmdWrd->isDown())
+        m.cmdWrdEdit->setEnabled(true);
+    if (windowTitle() == kNewListEditorCaption) {
+        m.setWindowTitle(kNewListCaption);
+        m.mnuOverItem->setEnabled(false);
+    }
+
+    accept();
+    clearLists();
+    m.listModified = true;
+    m.LoadSelectedSong();
+}
+
+void TfrmSelect::reject()
+{
+    QDialog::reject();
+    clearLists();
+}
+
+void TfrmSelect::DriveComboBoxChange()
+{
+    const QString root = DriveComboBox->currentData().toString();
+    if (!volumeReady(root)) {
+        selectDriveOfFolder();
+        main_->showMessage(QStringLiteral("デバイスの準備ができていません。"), kAppTitle, mb::IconStop);
+        return;
+    }
+    setFolder(root);
+}
+
+void TfrmSelect::clearLists()
+{
+    Quiet q(quiet_);
+    lstTemp.clear();
+    lstSong->clear();
+}
+
+void TfrmSelect::setOkDefault(bool enabled)
+{
+    cmdOk->setEnabled(enabled);
+    cmdOk->setDefault(enabled);
+}
+
+void TfrmSelect::showEvent(QShowEvent *event)
+{
+    if (const QScreen *s = screen())
+        move(s->availableGeometry().center() - rect().center());
+    QDialog::showEvent(event);
 }
 
 } // namespace kazoon

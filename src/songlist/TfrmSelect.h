@@ -1,19 +1,96 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
+
+class QComboBox;
+class QFileSystemModel;
+class QListView;
+class QListWidget;
+class QPushButton;
+class QTreeView;
 
 namespace kazoon {
 
 class TfrmMain;
 
-// The song list editor (placeholder until the editor is built).
+inline const QString kNewListEditorCaption = QStringLiteral("新規曲リストの作成");
+inline const QString kEditListEditorCaption = QStringLiteral("曲リストの編集");
+
+namespace editor {
+// The full path of a file in a folder, joined by exactly one "/" (so the
+// root gives "/song.mid").
+QString joinPath(const QString &folder, const QString &fileName);
+// The folder of a path, up to and including its last "/"; empty without one.
+QString folderOf(const QString &path);
+// Volume roots in the order of the drive box: "/" first, the others sorted.
+QStringList orderDriveRoots(QStringList roots);
+} // namespace editor
+
+// The song list editor: the performer picks MIDI files from disk and puts
+// them in playing order. On OK the main window's song list is replaced by the
+// one built here, every song unmarked, and its first song is loaded.
 class TfrmSelect : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmSelect(TfrmMain *main, QWidget *parent = nullptr);
 
+    // Shows the dialog modally (through the main window's dialog seam) under
+    // the caption of the command that opened it. The lists are empty again
+    // when it returns, however the dialog was closed.
+    int execWith(const QString &caption);
+
+    // The folder shown by the folder and file panes.
+    QString folder() const { return folder_; }
+    // Moves both panes to `folder` (which must exist); the drive box is left
+    // alone (see selectDriveOfFolder).
+    void setFolder(const QString &folder);
+    // Sets the drive box to the volume holding the panes' folder.
+    void selectDriveOfFolder();
+    // Fills both lists at once (the edit command): path entries and names.
+    void setSongs(const QStringList &entries, const QStringList &names);
+
+    void FormShow();
+    void FileListBoxClick();
+    void cmdAddClick();
+    void lstSongClick();
+    void cmdRemoveClick();
+    void cmdUpClick();
+    void cmdDownClick();
+    void cmdClearClick();
+    void cmdOkClick();
+    void cmdCanClick() { reject(); }
+    void DriveComboBoxChange();
+
+    QPushButton *cmdOk = nullptr, *cmdCan = nullptr;
+    QComboBox *DriveComboBox = nullptr;
+    QTreeView *DirectoryListBox = nullptr;
+    QListView *FileListBox = nullptr;
+    QPushButton *cmdAdd = nullptr, *cmdRemove = nullptr, *cmdClear = nullptr, *cmdUp = nullptr,
+                *cmdDown = nullptr;
+    QListWidget *lstSong = nullptr;
+    // The path entries ("0 " + full path), parallel to lstSong; never shown.
+    QStringList lstTemp;
+
+public slots:
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void buildControls();
+    void fillDriveBox();
+    void clearLists();
+    void setOkDefault(bool enabled);
+    void swapSongs(int from, int to);
+    void showFileFolder(const QString &folder);
+
     TfrmMain *main_;
+    QFileSystemModel *dirModel_ = nullptr;
+    QFileSystemModel *fileModel_ = nullptr;
+    QString folder_;
+    int quiet_ = 0; // > 0 while the program itself moves the selection of lstSong
 };
 
 } // namespace kazoon

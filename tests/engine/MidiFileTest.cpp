@@ -210,6 +210,7 @@ std::vector<BadFile> badFiles()
                                                      0x8F, 0xFF, 0xFF, 0x7F, 0xFF, 0x2F, 0}), kDamaged},
         {"riff without rmid", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}, kDamaged},
         {"riff data chunk too long", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'd', 'a', 't', 'a', 0xFF, 0xFF, 0, 0}, kDamaged},
+        {"riff odd chunk at the end", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'L', 'I', 'S', 'T', 3, 0, 0, 0, 'x', 'y', 'z'}, kDamaged},
         {"riff without data", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'L', 'I', 'S', 'T', 0, 0, 0, 0}, kDamaged},
     };
 }

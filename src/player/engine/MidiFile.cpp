@@ -38,7 +38,7 @@ std::span<const std::uint8_t> unwrapRiff(std::span<const std::uint8_t> bytes)
     if (std::memcmp(bytes.data() + 8, "RMID", 4) != 0)
         damaged();
     std::size_t pos = 12;
-    while (bytes.size() - pos >= 8) {
+    while (pos <= bytes.size() && bytes.size() - pos >= 8) {
         const std::uint32_t size = littleEndian32(bytes.data() + pos + 4);
         if (size > bytes.size() - pos - 8)
             damaged();

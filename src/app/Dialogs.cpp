@@ -1,5 +1,6 @@
 #include "app/Dialogs.h"
 
+#include <QAbstractButton>
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>

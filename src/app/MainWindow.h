@@ -81,6 +81,10 @@ public:
     void mnuHPItemClick();
     void mnuAboutItemClick();
     void writeSettings();
+    // Shows an exception that escaped an event handler, then ends the program
+    // without the save question and without writing the settings.
+    void AppException(const QString &message);
+    bool terminating() const { return terminating_; }
 
     // --- song list file, list view and medley marks, editor (songlist/) ---
     int AskSaveChanges();
@@ -208,6 +212,8 @@ private:
     Environment env_;
     std::map<QString, QAction *> actions_;
     bool destroyed_ = false;
+    bool terminating_ = false; // AppException has ended the program
+    bool activating_ = false;  // FormActivate is running
 };
 
 } // namespace kazoon

@@ -1,0 +1,164 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSlider>
+
+#include "app/Application.h"
+#include "app/Command.h"
+#include "app/Dialogs.h"
+#include "app/IniFile.h"
+#include "app/MainWindow.h"
+#include "app/TfrmAbout.h"
+#include "lyrics/TfrmWrd.h"
+#include "lyrics/TfrmWrdDir.h"
+#include "options/TfrmOption.h"
+#include "player/SequencerDevice.h"
+#include "player/TrackBar.h"
+#include "songlist/CheckListBox.h"
+#include "songlist/TfrmSelect.h"
+
+namespace kazoon {
+
+void TfrmMain::FormCreate()
+{
+    for (QAction *item : {mnuOverItem, mnuSaveItem, cmdMedley->menuItem(), cmdClear->menuItem(),
+                          cmdLesson->menuItem(), cmdSflg->menuItem(), cmdEflg->menuItem()})
+        item->setEnabled(false);
+    mnuEdit->setEnabled(false);
+    mnuPlayer->setEnabled(false);
+    for (Command *c : {cmdSave, cmdEdit, cmdWrdEdit, cmdLesson, cmdSflg, cmdEflg, cmdMedley,
+                       cmdClear, cmdSB, cmdPrev, cmdPlay, cmdStop})
+        c->button()->setEnabled(false);
+    trackBar->setEnabled(false);
+
+    const IniFile ini(env_.settingsPath);
+    move(ini.readInteger(QStringLiteral("Main"), QStringLiteral("Left"), 0),
+         ini.readInteger(QStringLiteral("Main"), QStringLiteral("Top"), 0));
+
+    // The toggles invert the mark, so it is set to the opposite first.
+    cmdQs->setDown(!ini.readBool(QStringLiteral("QS_Mode"), QStringLiteral("Set"), false));
+    mnuQsItemClick();
+    cmdWrd->setDown(!ini.readBool(QStringLiteral("Words"), QStringLiteral("Set"), false));
+    mnuWrdItemClick(this);
+
+    listFileName.clear();
+    medleyContinuation = songLoaded = saveCancelled = portInUse = false;
+    lyricsLookedUp = lyricsMissing = listModified = playing = false;
+    msgBoxOpen = fileDialogOpen = lessonMode = showStepOneAtZero = startFlagAtStepOne = false;
+
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        if (s == Qt::ApplicationActive)
+            FormActivate();
+    });
+}
+
+void TfrmMain::FormActivate()
+{
+    const auto visible = [](QWidget *w) { return w && w->isVisible(); };
+    if (activating_ || terminating_)
+        return;
+    if (!(visible(frmOption) || visible(frmWrdDir) || visible(frmAbout) || visible(frmSelect) ||
+          fileDialogOpen || msgBoxOpen))
+        return;
+    activating_ = true;
+    // Brings the program's front window (the open dialog or box) forward.
+    // The list and the position bar get their own enabled states back rather
+    // than being enabled outright: a bar disabled for want of a song stays so.
+    const bool listEnabled = lstLive->isEnabled();
+    const bool barEnabled = trackBar->isEnabled();
+    lstLive->setEnabled(false);
+    trackBar->setEnabled(false);
+    QWidget *front = QApplication::activeModalWidget();
+    if (!front)
+        front = this;
+    front->raise();
+    front->activateWindow();
+    lstLive->setEnabled(listEnabled);
+    trackBar->setEnabled(barEnabled);
+    activating_ = false;
+}
+
+bool TfrmMain::FormCloseQuery()
+{
+    if (!listModified)
+        return true;
+    switch (AskSaveChanges()) {
+    case mb::IdYes:
+        if (isNewList()) {
+            mnuSaveItemClick();
+            if (saveCancelled) {
+                saveCancelled = false;
+                return false;
+            }
+        } else {
+            mnuOverItemClick();
+        }
+        return true;
+    case mb::IdNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TfrmMain::FormClose()
+{
+    writeSettings();
+}
+
+void TfrmMain::writeSettings()
+{
+    IniFile ini(env_.settingsPath);
+    const QPoint at = pos(); // a minimised window keeps its restored position here
+    ini.writeInteger(QStringLiteral("Main"), QStringLiteral("Top"), at.y());
+    ini.writeInteger(QStringLiteral("Main"), QStringLiteral("Left"), at.x());
+    ini.writeBool(QStringLiteral("QS_Mode"), QStringLiteral("Set"),
+                  cmdQs->isDown() || qsSuspendedByLesson);
+    if (frmOption)
+        ini.writeInteger(QStringLiteral("QS_Mode"), QStringLiteral("Ber"), frmOption->StepBar->value());
+    ini.writeBool(QStringLiteral("Words"), QStringLiteral("Set"), cmdWrd->isDown());
+    if (frmWrd)
+        frmWrd->writeSettings(ini);
+    if (frmOption) {
+        ini.writeInteger(QStringLiteral("Words"), QStringLiteral("Dir_Option"),
+                         frmOption->RadioWrd1->isChecked() ? 1 : 2);
+        ini.writeString(QStringLiteral("Words"), QStringLiteral("Path"), frmOption->txtDir->text());
+        ini.writeBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"),
+                      frmOption->chkOnStop->isChecked());
+        ini.writeBool(QStringLiteral("Lesson"), QStringLiteral("Set"),
+                      frmOption->chkOnLsn->isChecked());
+        ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"),
+                      frmOption->chkOnRep->isChecked());
+    }
+    ini.save();
+}
+
+void TfrmMain::FormDestroy()
+{
+    if (destroyed_)
+        return;
+    destroyed_ = true;
+    PlayTimer.stop();
+    LagTimer.stop();
+    if (songLoaded) {
+        Player().Close();
+        CheckPlayerError();
+    }
+}
+
+void TfrmMain::AppException(const QString &message)
+{
+    // One box: after the first exception the program is already ending.
+    if (terminating_)
+        return;
+    terminating_ = true;
+    dialogs().messageBox(this, exceptionText(message), kAppTitle, mb::IconStop);
+    PlayTimer.stop();
+    LagTimer.stop();
+    QCoreApplication::exit(0);
+}
+
+} // namespace kazoon

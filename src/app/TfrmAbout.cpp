@@ -1,0 +1,106 @@
+#include "app/TfrmAbout.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/Icons.h"
+#include "app/MainWindow.h"
+
+namespace kazoon {
+
+namespace {
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, QPoint at)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->move(at);
+    l->adjustSize();
+    return l;
+}
+
+} // namespace
+
+TfrmAbout::TfrmAbout(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(main)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPointSize(9);
+    setFont(font);
+    setFixedSize(313, 211);
+
+    auto *panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(8, 8, 297, 153);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    auto *image = new QLabel(panel);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setGeometry(24, 24, 41, 41);
+    image->setPixmap(drawIcon(IconId::App, 32));
+    image->setAlignment(Qt::AlignCenter);
+
+    QLabel *title = label(panel, "Label1", QStringLiteral("カズーン"), QPoint(100, 16));
+    QFont titleFont = title->font();
+    titleFont.setBold(true);
+    titleFont.setPixelSize(15);
+    title->setFont(titleFont);
+    title->adjustSize();
+    label(panel, "Label7", kVersionText, QPoint(169, 18));
+    label(panel, "Label2", QStringLiteral("ステージのための MIDI プレーヤー"), QPoint(100, 40));
+    label(panel, "Label3", QStringLiteral("Copyright © ") + kMakerName, QPoint(100, 56));
+    label(panel, "Label5", QStringLiteral("URL:"), QPoint(100, 80));
+    label(panel, "Label6", QStringLiteral("E-mail:"), QPoint(100, 96));
+    lblURL = label(panel, "lblURL", kWebAddress, QPoint(142, 80));
+    lblEmail = label(panel, "lblEmail", kMailAddress, QPoint(142, 96));
+    for (QLabel *link : {lblURL, lblEmail}) {
+        QFont f = link->font();
+        f.setUnderline(true);
+        link->setFont(f);
+        QPalette pal = link->palette();
+        pal.setColor(QPalette::WindowText, Qt::blue);
+        link->setPalette(pal);
+        link->setCursor(Qt::PointingHandCursor);
+        link->adjustSize();
+        link->installEventFilter(this);
+    }
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("Button1"));
+    ok->setGeometry(120, 176, 75, 25);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TfrmAbout::lblURLClick()
+{
+    if (main_->env().openUrl)
+        main_->env().openUrl(QUrl(kWebAddress));
+}
+
+void TfrmAbout::lblEmailClick()
+{
+    if (main_->env().openUrl)
+        main_->env().openUrl(QUrl(QStringLiteral("mailto:") + kMailAddress));
+}
+
+bool TfrmAbout::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == lblURL) {
+            lblURLClick();
+            return true;
+        }
+        if (watched == lblEmail) {
+            lblEmailClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace kazoon

@@ -1,0 +1,50 @@
+#include "app/Windows.h"
+
+#include "app/MainWindow.h"
+#include "app/TfrmAbout.h"
+#include "lyrics/TfrmWrd.h"
+#include "lyrics/TfrmWrdDir.h"
+#include "options/TfrmOption.h"
+#include "songlist/TfrmSelect.h"
+
+namespace kazoon {
+
+Windows::Windows() = default;
+
+Windows::~Windows()
+{
+    if (frmMain)
+        frmMain->FormDestroy();
+    // The dialogs are children of the main window: they go first.
+    frmAbout.reset();
+    frmWrd.reset();
+    frmSelect.reset();
+    frmOption.reset();
+    frmWrdDir.reset();
+    if (frmMain)
+        frmMain->attachWindows(nullptr, nullptr, nullptr, nullptr, nullptr);
+    frmMain.reset();
+}
+
+std::unique_ptr<Windows> createWindows(const Environment &env)
+{
+    auto w = std::make_unique<Windows>();
+    w->frmMain = std::make_unique<TfrmMain>(env);
+    TfrmMain *main = w->frmMain.get();
+    // Each window is known to the main window as soon as it exists, as a
+    // later window's creation may look at an earlier one.
+    w->frmWrdDir = std::make_unique<TfrmWrdDir>(main, main);
+    main->frmWrdDir = w->frmWrdDir.get();
+    w->frmOption = std::make_unique<TfrmOption>(main, main);
+    main->frmOption = w->frmOption.get();
+    w->frmSelect = std::make_unique<TfrmSelect>(main, main);
+    main->frmSelect = w->frmSelect.get();
+    w->frmWrd = std::make_unique<TfrmWrd>(main);
+    main->frmWrd = w->frmWrd.get();
+    w->frmAbout = std::make_unique<TfrmAbout>(main, main);
+    main->attachWindows(w->frmWrdDir.get(), w->frmOption.get(), w->frmSelect.get(),
+                        w->frmWrd.get(), w->frmAbout.get());
+    return w;
+}
+
+} // namespace kazoon

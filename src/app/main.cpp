@@ -1,0 +1,43 @@
+#include <QDesktopServices>
+#include <exception>
+
+#include "app/Application.h"
+#include "app/Dialogs.h"
+#include "app/Icons.h"
+#include "app/MainWindow.h"
+#include "app/NullDevice.h"
+#include "app/Paths.h"
+#include "app/Windows.h"
+
+using namespace kazoon;
+
+// The program takes no arguments: nothing of the command line is read.
+int main(int argc, char **argv)
+{
+    Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kazoon"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kazoon"));
+    QApplication::setWindowIcon(icon(IconId::App));
+
+    QtDialogs dialogs;
+    NullDevice device;
+    Environment env;
+    env.settingsPath = settingsFilePath();
+    env.helpPath = helpFilePath();
+    env.dialogs = &dialogs;
+    env.device = &device;
+    env.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+
+    try {
+        std::unique_ptr<Windows> windows = createWindows(env);
+        TfrmMain *main = windows->frmMain.get();
+        app.onException = [main](const QString &message) { main->AppException(message); };
+        main->show();
+        QApplication::exec();
+        app.onException = nullptr;
+    } catch (const std::exception &e) {
+        dialogs.messageBox(nullptr, exceptionText(QString::fromUtf8(e.what())), kAppTitle,
+                           mb::IconStop);
+    }
+    return 0;
+}

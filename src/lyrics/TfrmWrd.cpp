@@ -1,0 +1,177 @@
+#include "lyrics/TfrmWrd.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/Colors.h"
+#include "app/Command.h"
+#include "app/Icons.h"
+#include "app/IniFile.h"
+#include "app/MainWindow.h"
+
+namespace kazoon {
+
+namespace {
+const QString kWords = QStringLiteral("Words");
+const QString kDefaultFont = QStringLiteral("ＭＳ Ｐ明朝");
+} // namespace
+
+TfrmWrd::TfrmWrd(TfrmMain *main)
+    : QWidget(nullptr), main_(main), foreColor_(kWindowTextColor), backColor_(kWhiteColor)
+{
+    setObjectName(QStringLiteral("frmWrd"));
+    setWindowTitle(QStringLiteral("歌詞カード"));
+    setWindowIcon(icon(IconId::Lyrics));
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+    resize(kDefaultWidth, kDefaultHeight);
+    // Closing the lyrics card only hides it; closing the main window ends the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFocusPolicy(Qt::StrongFocus);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    PanelWrd = new QWidget(this);
+    PanelWrd->setObjectName(QStringLiteral("PanelWrd"));
+    PanelWrd->setAutoFillBackground(true);
+    outer->addWidget(PanelWrd);
+
+    auto *layout = new QVBoxLayout(PanelWrd);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    ToolBar = new QToolBar(PanelWrd);
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    ToolBar->setIconSize(QSize(16, 16));
+    ToolBar->setFixedHeight(29);
+    layout->addWidget(ToolBar);
+
+    lblWrd = new QLabel(PanelWrd);
+    lblWrd->setObjectName(QStringLiteral("lblWrd"));
+    lblWrd->setAlignment(Qt::AlignCenter);
+    lblWrd->setWordWrap(true);
+    QFont lyricsFont(kDefaultFont);
+    lyricsFont.setPointSize(36);
+    lblWrd->setFont(lyricsFont);
+    layout->addWidget(lblWrd, 1);
+
+    auto gap = [this] {
+        auto *w = new QWidget(ToolBar);
+        w->setFixedWidth(8);
+        ToolBar->addWidget(w);
+    };
+    auto button = [this](const char *name, const QString &hint, IconId image, Command *command) {
+        auto *a = new QAction(icon(image), hint, this);
+        a->setObjectName(QLatin1String(name));
+        a->setToolTip(hint);
+        ToolBar->addAction(a);
+        if (QWidget *w = ToolBar->widgetForAction(a)) {
+            w->setFixedSize(23, 23);
+            w->setFocusPolicy(Qt::NoFocus);
+        }
+        if (command)
+            command->addButton(a);
+        return a;
+    };
+    gap();
+    ButtonSB = button("ButtonSB", QStringLiteral("スタンバイ"), IconId::Standby, main_->cmdSB);
+    gap();
+    ButtonPlay = button("ButtonPlay", QStringLiteral("再生"), IconId::Play, main_->cmdPlay);
+    ButtonStop = button("ButtonStop", QStringLiteral("停止"), IconId::Stop, main_->cmdStop);
+    ButtonPrev = button("ButtonPrev", QStringLiteral("先頭に戻る"), IconId::Prev, main_->cmdPrev);
+
+    setForeColor(foreColor_);
+    setBackColor(backColor_);
+    readSettings(IniFile(main_->env().settingsPath));
+}
+
+void TfrmWrd::setForeColor(int value)
+{
+    foreColor_ = value;
+    QPalette pal = lblWrd->palette();
+    pal.setColor(QPalette::WindowText, colorFromValue(value));
+    lblWrd->setPalette(pal);
+}
+
+void TfrmWrd::setBackColor(int value)
+{
+    backColor_ = value;
+    QPalette pal = PanelWrd->palette();
+    pal.setColor(QPalette::Window, colorFromValue(value));
+    PanelWrd->setPalette(pal);
+}
+
+void TfrmWrd::readSettings(const IniFile &ini)
+{
+    const int top = ini.readInteger(kWords, QStringLiteral("Top"), 0);
+    const int left = ini.readInteger(kWords, QStringLiteral("Left"), 0);
+    const int state = ini.readInteger(kWords, QStringLiteral("WindowState"), 0);
+    const int width = ini.readInteger(kWords, QStringLiteral("Width"), kDefaultWidth);
+    const int height = ini.readInteger(kWords, QStringLiteral("Height"), kDefaultHeight);
+    move(left, top);
+    resize(width, height);
+    // Applied after the size, so that a maximised window keeps the stored
+    // size as its normal size.
+    if (state == 2)
+        setWindowState(Qt::WindowMaximized);
+    else if (state == 1)
+        setWindowState(Qt::WindowMinimized);
+
+    QFont font(ini.readString(kWords, QStringLiteral("FontName"), kDefaultFont));
+    const int size = ini.readInteger(kWords, QStringLiteral("FontSize"), 36);
+    font.setPointSize(size > 0 ? size : 36);
+    // A stored flag adds its style; the designed font is neither bold nor italic.
+    if (ini.readBool(kWords, QStringLiteral("FontBold"), true))
+        font.setBold(true);
+    if (ini.readBool(kWords, QStringLiteral("FontItalic"), false))
+        font.setItalic(true);
+    lblWrd->setFont(font);
+    setForeColor(ini.readInteger(kWords, QStringLiteral("ForeColor"), kWindowTextColor));
+    setBackColor(ini.readInteger(kWords, QStringLiteral("BackColor"), kWhiteColor));
+}
+
+void TfrmWrd::writeSettings(IniFile &ini) const
+{
+    const Qt::WindowStates state = windowState();
+    const bool maximised = state & Qt::WindowMaximized;
+    // A minimised window keeps its restored position and size in pos()/size().
+    ini.writeInteger(kWords, QStringLiteral("Top"), pos().y());
+    ini.writeInteger(kWords, QStringLiteral("Left"), pos().x());
+    if (!maximised) {
+        ini.writeInteger(kWords, QStringLiteral("Width"), width());
+        ini.writeInteger(kWords, QStringLiteral("Height"), height());
+    }
+    ini.writeInteger(kWords, QStringLiteral("WindowState"),
+                     maximised && !(state & Qt::WindowMinimized) ? 2 : 0);
+    const QFont font = lblWrd->font();
+    ini.writeString(kWords, QStringLiteral("FontName"), font.family());
+    ini.writeInteger(kWords, QStringLiteral("FontSize"), font.pointSize());
+    ini.writeBool(kWords, QStringLiteral("FontBold"), font.bold());
+    ini.writeBool(kWords, QStringLiteral("FontItalic"), font.italic());
+    ini.writeInteger(kWords, QStringLiteral("ForeColor"), foreColor_);
+    ini.writeInteger(kWords, QStringLiteral("BackColor"), backColor_);
+}
+
+void TfrmWrd::keyPressEvent(QKeyEvent *event)
+{
+    if (!main_->FormKeyDown(this, event->key(), event->modifiers()))
+        QWidget::keyPressEvent(event);
+}
+
+void TfrmWrd::keyReleaseEvent(QKeyEvent *event)
+{
+    main_->FormKeyUp(this, event->key(), event->modifiers());
+    QWidget::keyReleaseEvent(event);
+}
+
+void TfrmWrd::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        main_->FormActivate();
+    QWidget::changeEvent(event);
+}
+
+} // namespace kazoon

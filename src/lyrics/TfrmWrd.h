@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QToolBar;
+
+namespace kazoon {
+
+class IniFile;
+class TfrmMain;
+
+// The lyrics card window: a separate, sizeable window that shows the page of
+// the current song position in large type. Its four player buttons belong to
+// the main window's player commands, and every key pressed here acts as in
+// the main window.
+class TfrmWrd : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kDefaultWidth = 621;
+    static constexpr int kDefaultHeight = 168;
+
+    explicit TfrmWrd(TfrmMain *main);
+
+    // The window's [Words] settings: position, size, state, font and colours.
+    void readSettings(const IniFile &ini);
+    void writeSettings(IniFile &ini) const;
+
+    // Colours in their stored form (see app/Colors.h).
+    int foreColor() const { return foreColor_; }
+    void setForeColor(int value);
+    int backColor() const { return backColor_; }
+    void setBackColor(int value);
+
+    QWidget *PanelWrd = nullptr;
+    QToolBar *ToolBar = nullptr;
+    QAction *ButtonSB = nullptr, *ButtonPlay = nullptr, *ButtonStop = nullptr,
+            *ButtonPrev = nullptr;
+    QLabel *lblWrd = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    TfrmMain *main_;
+    int foreColor_;
+    int backColor_;
+};
+
+} // namespace kazoon

@@ -1,0 +1,48 @@
+#pragma once
+
+// The controls are read directly by other windows, so their classes come along.
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+
+namespace kazoon {
+
+class IniFile;
+class TfrmMain;
+
+// The options dialog. Its check boxes, radio buttons, step bar and folder
+// field are the program's live settings: other windows read them directly.
+class TfrmOption : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmOption(TfrmMain *main, QWidget *parent = nullptr);
+
+    // The settings this dialog holds, read at creation.
+    void readSettings(const IniFile &ini);
+
+    void RadioWrd1Click();
+    void RadioWrd2Click();
+
+    QTabWidget *PageControl = nullptr;
+    QSlider *StepBar = nullptr; // -15..16
+    QLineEdit *txtBer = nullptr;
+    QSpinBox *UpDown = nullptr;
+    QCheckBox *chkOnLsn = nullptr, *chkOnRep = nullptr, *chkOnStop = nullptr;
+    QPushButton *cmdFont = nullptr, *cmdFcolor = nullptr, *cmdBcolor = nullptr,
+                *cmdDefault = nullptr, *cmdDir = nullptr;
+    QRadioButton *RadioWrd1 = nullptr, *RadioWrd2 = nullptr;
+    QLineEdit *txtDir = nullptr;
+    QLabel *lblDmy = nullptr;
+    QPushButton *OKBtn = nullptr, *CancelBtn = nullptr;
+
+protected:
+    TfrmMain *main_;
+};
+
+} // namespace kazoon

@@ -1,30 +1,217 @@
-// Placeholder: filled in by the team working on this folder.
+#include <QCheckBox>
+#include <QLabel>
+#include <QSlider>
+#include <QMenu>
+#include <QToolBar>
+
+#include "app/Command.h"
+#include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "options/TfrmOption.h"
+#include "player/PlayerRules.h"
+#include "player/PlayerSupport.h"
+#include "player/SequencerDevice.h"
+#include "player/TrackBar.h"
+#include "songlist/CheckListBox.h"
 
 namespace kazoon {
 
-void TfrmMain::LoadSelectedSong() {}
-void TfrmMain::ReportLoadFailure() {}
-void TfrmMain::CheckPlayerError() {}
-void TfrmMain::ShowInfoMessage() {}
-void TfrmMain::EnterPlayingState() {}
-void TfrmMain::LeavePlayingState() {}
-void TfrmMain::UpdateFlagButtons() {}
-void TfrmMain::ButtonPlayClick() {}
-void TfrmMain::ButtonStopClick() {}
-void TfrmMain::ButtonPrevClick() {}
-void TfrmMain::PlayTimerTimer() {}
-void TfrmMain::TrackBarChange() {}
-void TfrmMain::LagTimerTimer() {}
-void TfrmMain::PlayerNotify() {}
-void TfrmMain::mnuQsItemClick() {}
-void TfrmMain::ButtonSBClick() {}
-void TfrmMain::mnuLsnItemClick() {}
-void TfrmMain::ButtonSflgClick() {}
-void TfrmMain::ButtonEflgClick() {}
-void TfrmMain::FormKeyUp(QObject *, int, Qt::KeyboardModifiers) {}
+namespace player {
 
-} // namespace kazoon
-namespace kazoon {
-bool TfrmMain::FormKeyDown(QObject *, int, Qt::KeyboardModifiers) { return false; }
+bool showLyricsWhileStopped(const TfrmMain &w)
+{
+    return w.frmOption && w.frmOption->chkOnStop->isChecked();
+}
+
+bool lessonAllowed(const TfrmMain &w)
+{
+    return w.frmOption && w.frmOption->chkOnLsn->isChecked();
+}
+
+int standbyOffset(const TfrmMain &w)
+{
+    return w.frmOption ? w.frmOption->StepBar->value() : 0;
+}
+
+void startOnce(QTimer &timer)
+{
+    if (!timer.isActive())
+        timer.start();
+}
+
+} // namespace player
+
+void TfrmMain::LoadSelectedSong()
+{
+    SequencerDevice &dev = Player();
+    if (songLoaded) {
+        dev.Close();
+        CheckPlayerError();
+        songLoaded = false;
+    }
+    ResetLyricsCard();
+    if (lstLive->count() == 0)
+        return;
+
+    const int i = lstLive->itemIndex();
+    songIndex = i;
+    lstDmy.itemIndex = i;
+    songFileName = lstDmy.items.value(i).mid(2);
+    statusPanel0->setText(songFileName);
+
+    try {
+        dev.Open(songFileName.toStdString());
+    } catch (const DeviceError &) {
+        ReportLoadFailure();
+        return;
+    }
+
+    dev.SetTimeFormat(TimeFormat::Smpte24);
+    statusPanel1->setText(player::lengthText(dev.Length()));
+    dev.SetTimeFormat(TimeFormat::Steps);
+    songLoaded = true;
+
+    trackBar->setMax(int(dev.Length()));
+    dev.Seek(0);
+    trackBar->setPosition(int(dev.Position()));
+    lblStep->setText(QString::number(dev.Position()));
+    trackBar->setEnabled(true);
+
+    setListHint(i);
+
+    if (medleyContinuation) {
+        // The end-of-song handler starts this song at once; the commands
+        // stay as the play left them.
+        medleyContinuation = false;
+    } else {
+        if (cmdQs->isDown()) {
+            cmdPlay->setEnabled(false);
+            cmdSB->setEnabled(true);
+            playerState = QsWaiting;
+        } else {
+            cmdSB->setEnabled(false);
+            cmdPlay->setDown(false);
+            cmdPlay->setEnabled(true);
+            playerState = Ready;
+        }
+        cmdPrev->setEnabled(false);
+        cmdStop->setEnabled(false);
+        ShowInfoMessage();
+    }
+    ShowLyricsCard();
+}
+
+void TfrmMain::ReportLoadFailure()
+{
+    LeavePlayingState();
+    hideLyricsWindow();
+
+    showMessage(QString::fromStdString(Player().ErrorText()) + QStringLiteral("\n\r\n\r")
+                    + songFileName,
+                kAppTitle, mb::Ok | mb::IconStop);
+
+    playerState = LoadError;
+    ShowInfoMessage();
+    cmdSB->setEnabled(false);
+    cmdPlay->setEnabled(false);
+    cmdStop->setEnabled(false);
+    cmdPrev->setEnabled(false);
+
+    lblStep->clear();
+    trackBar->setPosition(0);
+    trackBar->setEnabled(false);
+    statusPanel1->clear();
+
+    lstLive->setToolTip(lstLive->lineText(lstLive->itemIndex())
+                        + QStringLiteral(" をﾛｰﾄﾞできません"));
+}
+
+void TfrmMain::CheckPlayerError()
+{
+    const int error = Player().Error();
+    if (error == 0)
+        return;
+    const QString text = QString::fromStdString(Player().ErrorText());
+    if (error == device_error::PortInUse) {
+        showMessage(text, kAppTitle, mb::Ok | mb::IconStop);
+        portInUse = true;
+        return;
+    }
+    showMessage(text + QStringLiteral("\n\r\n\r")
+                    + QStringLiteral("予期しないエラーが発生しました。カズーンを終了します。"),
+                kAppTitle, mb::Ok | mb::IconStop);
+    close();
+}
+
+void TfrmMain::ShowInfoMessage()
+{
+    const QString text = player::infoText(playerState);
+    if (!text.isNull())
+        lblInfo->setText(text);
+}
+
+void TfrmMain::EnterPlayingState()
+{
+    for (Command *c : {cmdNew, cmdOpen, cmdSave, cmdEdit, cmdWrdEdit, cmdQs, cmdWrd, cmdLesson,
+                       cmdSflg, cmdEflg})
+        c->setEnabled(false);
+    for (QAction *a : {mnuOverItem, mnuSaveItem, mnuAboutItem})
+        a->setEnabled(false);
+    mnuEdit->setEnabled(false);
+    mnuSet->setEnabled(false);
+    if (cmdMedley->isEnabled()) {
+        cmdMedley->setEnabled(false);
+        medleyButtonLocked = true;
+    }
+    if (cmdClear->isEnabled()) {
+        cmdClear->setEnabled(false);
+        clearButtonLocked = true;
+    }
+    lstLive->setEnabled(false);
+    playTimerTag = 0;
+    PlayTimer.start();
+    playing = true;
+}
+
+void TfrmMain::LeavePlayingState()
+{
+    if (!lessonMode) {
+        for (Command *c : {cmdNew, cmdOpen, cmdEdit})
+            c->setEnabled(true);
+        for (QAction *a : {mnuOverItem, mnuSaveItem, mnuAboutItem})
+            a->setEnabled(true);
+        cmdSave->setEnabled(true);
+        mnuEdit->setEnabled(true);
+        mnuSet->setEnabled(true);
+        if (medleyButtonLocked) {
+            cmdMedley->setEnabled(true);
+            medleyButtonLocked = false;
+        }
+        if (clearButtonLocked) {
+            cmdClear->setEnabled(true);
+            clearButtonLocked = false;
+        }
+        cmdQs->setEnabled(true);
+        lstLive->setEnabled(true);
+    } else {
+        UpdateFlagButtons();
+        mnuSet->setEnabled(true);
+        mnuAboutItem->setEnabled(true);
+    }
+    if (player::lessonAllowed(*this))
+        cmdLesson->setEnabled(true);
+    cmdPlay->setDown(false);
+    cmdWrdEdit->setEnabled(cmdWrd->isDown());
+    cmdWrd->setEnabled(true);
+    PlayTimer.stop();
+    playTimerTag = 0;
+    playing = false;
+}
+
+void TfrmMain::UpdateFlagButtons()
+{
+    cmdSflg->setEnabled(trackBar->Position() <= trackBar->Max() - 16);
+    cmdEflg->setEnabled(trackBar->Position() > 14);
+}
+
 } // namespace kazoon

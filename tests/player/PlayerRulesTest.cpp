@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "player/PlayerRules.h"
+
+using namespace kazoon::player;
+
+namespace {
+
+std::int64_t smpte(int h, int m, int s, int f)
+{
+    return h | (m << 8) | (s << 16) | (std::int64_t(f) << 24);
+}
+
+PositionMove to(int target, bool stepOne = false)
+{
+    return {PositionMove::MoveTo, target, stepOne};
+}
+PositionMove refresh(bool stepOne = false)
+{
+    return {PositionMove::Refresh, 0, stepOne};
+}
+
+} // namespace
+
+TEST(PlayerRules, LengthShowsMinutesAndSecondsOnly)
+{
+    EXPECT_EQ(lengthText(smpte(0, 3, 5, 0)), QStringLiteral("3分5秒"));
+    EXPECT_EQ(lengthText(smpte(1, 2, 10, 17)), QStringLiteral("2分10秒"));
+    EXPECT_EQ(lengthText(smpte(0, 0, 0, 23)), QStringLiteral("0分0秒"));
+    EXPECT_EQ(lengthText(smpte(0, 59, 59, 0)), QStringLiteral("59分59秒"));
+}
+
+TEST(PlayerRules, UnusedStatesHaveNoText)
+{
+    EXPECT_TRUE(infoText(4).isNull());
+    EXPECT_TRUE(infoText(7).isNull());
+    EXPECT_TRUE(infoText(10).isNull());
+    EXPECT_EQ(infoText(0), QStringLiteral("MIDIファイルが選択されていません。"));
+}
+
+TEST(PlayerRules, PositionKeysAtTheEdges)
+{
+    struct Row {
+        const char *what;
+        PositionMove got, want;
+    };
+    const Row rows[] = {
+        {"right from step 0 lands one short", forwardBy(0, 100, "0", 16), to(15)},
+        {"right from step 1", forwardBy(0, 100, "1", 16), to(16)},
+        {"right from step 0 on a short song", forwardBy(0, 10, "0", 16), to(10)},
+        {"right near the end stops at max", forwardBy(90, 100, "91", 16), to(100)},
+        {"right exactly n before the end", forwardBy(84, 100, "85", 16), to(100)},
+        {"pgdn from step 0", forwardBy(0, 1000, "0", 128), to(127)},
+        {"left far from the top", backBy(40, "41", 16), to(24)},
+        {"left from step 17 shows step 1", backBy(16, "17", 16), to(0, true)},
+        {"left from step 16 goes to step 0", backBy(15, "16", 16), to(0)},
+        {"left at step 1 refreshes to step 0", backBy(0, "1", 16), refresh()},
+        {"pgup from step 129 shows step 1", backBy(128, "129", 128), to(0, true)},
+        {"keypad + at step 0 shows step 1 in place", forwardOne(0, 100, "0"), refresh(true)},
+        {"keypad + at step 1", forwardOne(0, 100, "1"), to(1)},
+        {"keypad + at max does nothing", forwardOne(100, 100, "101"), PositionMove{}},
+        {"keypad - at step 1 refreshes to step 0", backOne(0, "1"), refresh()},
+        {"keypad - at step 2 shows step 1", backOne(1, "2"), to(0, true)},
+        {"keypad - further on", backOne(9, "10"), to(8)},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(r.got, r.want) << r.what;
+}

@@ -31,7 +31,7 @@ TEST(MidiFile, MergesTracksStablyByTickThenTrackThenFileOrder)
     EXPECT_EQ(messagesOf(song), (std::vector<std::vector<std::uint8_t>>{
                                     bytes({0xC1, 5}), bytes({0x92, 60, 100}), bytes({0xB0, 7, 1}),
                                     bytes({0xB0, 7, 2}), bytes({0xB1, 7, 3}), bytes({0xB2, 7, 4})}));
-    EXPECT_EQ(song.events[2].us, 600000);
+    EXPECT_EQ(song.tempo.tickToUs(song.events[2].tick), 600000);
     EXPECT_EQ(song.endTick, 96);
 }
 

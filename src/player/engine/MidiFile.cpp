@@ -92,7 +92,7 @@ void readTrack(std::span<const std::uint8_t> chunk, Song &song, std::vector<Temp
     std::int64_t tick = 0;
     std::uint8_t runningStatus = 0;
     auto store = [&](const std::uint8_t *bytes, std::size_t n, std::uint8_t first) {
-        SongEvent e{tick, 0, static_cast<std::uint32_t>(song.data.size()), 0, 0};
+        SongEvent e{tick, static_cast<std::uint32_t>(song.data.size()), 0, 0};
         e.size = static_cast<std::uint32_t>(n + (first ? 1 : 0)) & 0x7FFFFFFF;
         e.escape = first == 0;
         out.events.push_back(e);
@@ -197,6 +197,7 @@ Song parseMidiFile(std::span<const std::uint8_t> bytes)
     std::size_t pos = 8 + headerSize;
     std::uint32_t tracksRead = 0;
     TrackEvents track;
+    track.events.reserve(bytes.size() / 3); // events take three bytes or more, bar a few
     while (tracksRead < trackCount) {
         if (bytes.size() - pos < 8)
             damaged(); // fewer tracks than the header promises
@@ -219,8 +220,6 @@ Song parseMidiFile(std::span<const std::uint8_t> bytes)
     // The end of the song is reached at a whole step so that Position = Length there.
     if (song.tempo.tickToUs(song.tempo.stepToTick(song.lengthSteps())) > kMaxSongUs)
         damaged();
-    for (SongEvent &e : song.events)
-        e.us = song.tempo.tickToUs(e.tick);
     return song;
 }
 

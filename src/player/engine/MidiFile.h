@@ -14,7 +14,6 @@ namespace kazoon::engine {
 // data) or an F7 escape (its bytes as they are). Meta events are not kept.
 struct SongEvent {
     std::int64_t tick;
-    std::int64_t us;
     std::uint32_t offset; // into Song::data
     std::uint32_t size : 31;
     std::uint32_t escape : 1; // an F7 event: raw bytes, not a message to interpret

@@ -67,7 +67,10 @@ private:
     bool emit(std::span<const std::uint8_t> message, std::int64_t timeUs);
     bool silence(std::int64_t timeUs);
     bool resetChannels(std::uint16_t mask, std::int64_t timeUs);
-    std::int64_t eventTime(const SongEvent &e) const { return originUs_ + e.us - baseUs_; }
+    std::int64_t eventTime(const SongEvent &e) const
+    {
+        return originUs_ + current_.song->tempo.tickToUs(e.tick) - baseUs_;
+    }
 
     FinishHook onFinish_;
 

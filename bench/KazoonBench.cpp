@@ -1,0 +1,252 @@
+// Figures of the MIDI engine, one name=value line each, on songs made here.
+// The FluidSynth figure plays the same song through the library's own file
+// player, whose sample clock we drive by rendering 64-frame blocks in real
+// time as an audio driver would.
+
+#include "SmfWriter.h"
+#include "player/engine/MidiFile.h"
+#include "player/engine/MidiSequencer.h"
+#include "player/engine/RecordingOutput.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace kazoon;
+using namespace kazoon::engine;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::int64_t nowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
+}
+
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+std::string tempPath(const char *name) { return "/tmp/kazoon-bench-" + std::to_string(::getpid()) + "-" + name; }
+
+void print(const char *name, double value) { std::printf("%s=%.1f\n", name, value); }
+
+double percentile(std::vector<std::int64_t> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return static_cast<double>(values[index]);
+}
+
+// 16 tracks of notes until the file reaches about 1 MiB.
+std::string bigFile()
+{
+    smf::SmfWriter w(1, 480);
+    w.setRunningStatus(true);
+    for (int t = 0; t < 16; ++t) {
+        auto &track = w.addTrack();
+        for (int i = 0; i < 5500; ++i)
+            track.note(t, 40 + i % 40, 64 + i % 60, 60).controlChange(t, 11, i % 128).delta(60);
+    }
+    const std::string path = tempPath("big.mid");
+    w.writeFile(path);
+    return path;
+}
+
+// Every channel busy: a note each sixteenth (channels offset in time so that
+// events spread), expression each eighth, bend on four channels each 32nd.
+std::string denseSong(int seconds, const char *name)
+{
+    const int ppqn = 480;
+    const int sixteenths = seconds * 8; // 120 bpm
+    smf::SmfWriter w(1, ppqn);
+    w.addTrack().tempo(500000);
+    for (int ch = 0; ch < 16; ++ch) {
+        auto &t = w.addTrack();
+        t.controlChange(ch, 0, ch % 3).programChange(ch, ch * 7 % 128).at(static_cast<std::int64_t>(ch) * 7);
+        for (int i = 0; i < sixteenths; ++i) {
+            const std::int64_t start = static_cast<std::int64_t>(i) * 120 + ch * 7;
+            t.at(start).noteOn(ch, 36 + (i + ch) % 48, 90);
+            if (i % 2 == 0)
+                t.controlChange(ch, 11, (i / 2) % 128);
+            if (ch < 4)
+                t.at(start + 30).pitchBend(ch, 8192 + (i % 64) * 16);
+            t.at(start + 100).noteOff(ch, 36 + (i + ch) % 48);
+        }
+    }
+    const std::string path = tempPath(name);
+    w.writeFile(path);
+    return path;
+}
+
+MidiSequencer::Poster ignorePosts()
+{
+    return [](std::function<void()>) {};
+}
+
+void measureLoad()
+{
+    const std::string path = bigFile();
+    MidiSequencer seq(std::make_unique<RecordingOutput>(), ignorePosts());
+    std::vector<std::int64_t> times;
+    for (int i = 0; i < 7; ++i) {
+        const std::int64_t start = nowUs();
+        seq.Open(path);
+        times.push_back(nowUs() - start);
+    }
+    print("load_ms", percentile(times, 0.5) / 1000.0);
+    std::remove(path.c_str());
+}
+
+void measureSeek()
+{
+    const std::string path = denseSong(600, "ten-minutes.mid");
+    auto output = std::make_unique<RecordingOutput>();
+    RecordingOutput &recording = *output;
+    MidiSequencer seq(std::move(output), ignorePosts());
+    seq.Open(path);
+    std::vector<std::int64_t> times;
+    for (int i = 0; i < 9; ++i) {
+        const std::int64_t start = nowUs();
+        seq.Seek(seq.Length() / 2 + i); // the hand-driven output sends the chase at once
+        seq.Play();
+        times.push_back(nowUs() - start);
+        seq.Stop();
+        recording.take();
+    }
+    print("seek_chase_us", percentile(times, 0.5));
+    std::remove(path.c_str());
+}
+
+void measureStartLatency(const std::string &song)
+{
+    auto output = std::make_unique<RecordingOutput>(Driver::Mode::RealTime);
+    RecordingOutput &recording = *output;
+    MidiSequencer seq(std::move(output), ignorePosts());
+    seq.Open(song);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::vector<std::int64_t> latencies;
+    for (int i = 0; i < 20; ++i) {
+        recording.take();
+        const std::int64_t start = nowUs();
+        seq.Play();
+        std::vector<RecordingOutput::Message> sent;
+        while ((sent = recording.messages()).empty() && nowUs() - start < 1'000'000)
+            std::this_thread::yield();
+        if (!sent.empty())
+            latencies.push_back(sent.front().sentUs - start);
+        seq.Stop();
+        seq.SeekToStart();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    print("start_latency_us", percentile(latencies, 0.5));
+    print("start_latency_max_us", percentile(latencies, 1.0));
+}
+
+void measureJitter(const std::string &song)
+{
+    auto output = std::make_unique<RecordingOutput>(Driver::Mode::RealTime);
+    RecordingOutput &recording = *output;
+    MidiSequencer seq(std::move(output), ignorePosts());
+    seq.Open(song);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    recording.take();
+    recording.reserve(200000);
+    const double cpuStart = cpuSeconds();
+    const std::int64_t wallStart = nowUs();
+    seq.Play();
+    while (seq.Mode() == DeviceMode::Playing)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const double wall = static_cast<double>(nowUs() - wallStart) * 1e-6;
+    print("cpu_pct", 100.0 * (cpuSeconds() - cpuStart) / wall);
+
+    std::vector<std::int64_t> lateness;
+    for (const auto &m : recording.messages())
+        if ((m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] != 0)
+            lateness.push_back(std::max<std::int64_t>(m.sentUs - m.dueUs, 0));
+    print("jitter_p50_us", percentile(lateness, 0.5));
+    print("jitter_p99_us", percentile(lateness, 0.99));
+    print("jitter_max_us", percentile(lateness, 1.0));
+    print("jitter_events", static_cast<double>(lateness.size()));
+    print("rt_priority", recording.driver().realTimePriority() ? 1 : 0);
+}
+
+struct FluidRun {
+    std::map<int, std::vector<std::int64_t>> noteOnTimes; // per channel, in order
+};
+
+int onFluidEvent(void *data, fluid_midi_event_t *event)
+{
+    if (fluid_midi_event_get_type(event) == 0x90 && fluid_midi_event_get_velocity(event) != 0)
+        static_cast<FluidRun *>(data)->noteOnTimes[fluid_midi_event_get_channel(event)].push_back(nowUs());
+    return FLUID_OK;
+}
+
+void measureFluidJitter(const std::string &song)
+{
+    const Song parsed = loadMidiFile(song);
+    std::map<int, std::vector<std::int64_t>> ideal;
+    for (const SongEvent &e : parsed.events) {
+        const auto m = parsed.message(e);
+        if ((m[0] & 0xF0) == 0x90 && m[2] != 0)
+            ideal[m[0] & 0x0F].push_back(parsed.tempo.tickToUs(e.tick));
+    }
+
+    fluid_settings_t *settings = new_fluid_settings();
+    fluid_settings_setstr(settings, "player.timing-source", "sample");
+    fluid_synth_t *synth = new_fluid_synth(settings);
+    fluid_player_t *player = new_fluid_player(synth);
+    FluidRun run;
+    fluid_player_set_playback_callback(player, onFluidEvent, &run);
+    fluid_player_add(player, song.c_str());
+    double rate = 44100;
+    fluid_settings_getnum(settings, "synth.sample-rate", &rate);
+    fluid_player_play(player);
+    std::vector<float> left(64), right(64);
+    const std::int64_t start = nowUs();
+    for (std::int64_t block = 0; fluid_player_get_status(player) == FLUID_PLAYER_PLAYING; ++block) {
+        const auto due = start + static_cast<std::int64_t>(static_cast<double>(block) * 64 * 1e6 / rate);
+        std::this_thread::sleep_until(Clock::time_point(std::chrono::microseconds(due)));
+        fluid_synth_write_float(synth, 64, left.data(), 0, 1, right.data(), 0, 1);
+    }
+    delete_fluid_player(player);
+    delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+
+    // The library's start is not visible: its earliest event sets the origin.
+    std::vector<std::int64_t> offsets;
+    for (auto &[channel, times] : run.noteOnTimes)
+        for (std::size_t i = 0; i < times.size() && i < ideal[channel].size(); ++i)
+            offsets.push_back(times[i] - ideal[channel][i]);
+    const std::int64_t origin = offsets.empty() ? 0 : *std::min_element(offsets.begin(), offsets.end());
+    for (auto &o : offsets)
+        o -= origin;
+    print("fluid_jitter_p99_us", percentile(offsets, 0.99));
+    print("fluid_jitter_max_us", percentile(offsets, 1.0));
+}
+
+} // namespace
+
+int main()
+{
+    measureLoad();
+    measureSeek();
+    const std::string song = denseSong(20, "twenty-seconds.mid");
+    measureStartLatency(song);
+    measureJitter(song);
+    measureFluidJitter(song);
+    std::remove(song.c_str());
+    return 0;
+}

@@ -83,25 +83,9 @@ void TfrmMain::FormActivate()
 
 bool TfrmMain::FormCloseQuery()
 {
-    if (!listModified)
-        return true;
-    switch (AskSaveChanges()) {
-    case mb::IdYes:
-        if (isNewList()) {
-            mnuSaveItemClick();
-            if (saveCancelled) {
-                saveCancelled = false;
-                return false;
-            }
-        } else {
-            mnuOverItemClick();
-        }
-        return true;
-    case mb::IdNo:
-        return true;
-    default:
-        return false;
-    }
+    // The save question of the song list: Yes saves (Save As for a new list,
+    // which may be cancelled; Overwrite otherwise), No discards, Cancel stays.
+    return confirmDiscardChanges();
 }
 
 void TfrmMain::FormClose()

@@ -408,8 +408,9 @@ void TfrmMain::changeEvent(QEvent *event)
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
-    // After AppException nothing more is asked or written.
-    if (terminating_) {
+    // After AppException, or once the program is ending, nothing more is
+    // asked or written.
+    if (terminating_ || destroyed_) {
         event->accept();
         return;
     }

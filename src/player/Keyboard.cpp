@@ -67,15 +67,15 @@ bool TfrmMain::FormKeyDown(QObject *sender, int key, Qt::KeyboardModifiers modif
 
     switch (key) {
     case Qt::Key_Backspace:
-        if (cmdPrev->isEnabled())
+        if (cmdPrev->button()->isEnabled())
             ButtonPrevClick();
         return false;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (ToolBarPlayer->isEnabled()) {
-            if (cmdPlay->isEnabled())
+            if (cmdPlay->button()->isEnabled())
                 ButtonPlayClick();
-            if (cmdSB->isEnabled())
+            if (cmdSB->button()->isEnabled())
                 ButtonSBClick();
         }
         return false;
@@ -89,7 +89,7 @@ bool TfrmMain::FormKeyDown(QObject *sender, int key, Qt::KeyboardModifiers modif
     case Qt::Key_Alt:
         return frmWrd && frmWrd->isVisible();
     case Qt::Key_Escape:
-        if (cmdStop->isEnabled())
+        if (cmdStop->button()->isEnabled())
             ButtonStopClick();
         return false;
     case Qt::Key_Space:

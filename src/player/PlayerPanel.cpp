@@ -159,11 +159,11 @@ void TfrmMain::EnterPlayingState()
         a->setEnabled(false);
     mnuEdit->setEnabled(false);
     mnuSet->setEnabled(false);
-    if (cmdMedley->isEnabled()) {
+    if (cmdMedley->button()->isEnabled()) {
         cmdMedley->setEnabled(false);
         medleyButtonLocked = true;
     }
-    if (cmdClear->isEnabled()) {
+    if (cmdClear->button()->isEnabled()) {
         cmdClear->setEnabled(false);
         clearButtonLocked = true;
     }

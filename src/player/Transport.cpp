@@ -26,18 +26,18 @@ void TfrmMain::ButtonPlayClick()
         if (lessonMode) {
             dev.SetEndPosition(trackBar->SelEnd());
             trackBar->setEnabled(false);
-            playerState = Lesson;
             dev.SetNotifyNext(true);
         } else {
-            playerState = Playing;
             dev.SetNotifyNext(false);
         }
         dev.Play();
         CheckPlayerError();
+        // A refused play leaves the panel as it was, its state included.
         if (portInUse) {
             portInUse = false;
             return;
         }
+        playerState = lessonMode ? Lesson : Playing;
     }
     cmdPlay->setDown(true);
     cmdPlay->setEnabled(false);
@@ -94,7 +94,7 @@ void TfrmMain::ButtonPrevClick()
         trackBar->setPosition(int(dev.Position()));
     }
     UpdateLyricsPage();
-    if (cmdPlay->isEnabled()) {
+    if (cmdPlay->button()->isEnabled()) {
         cmdPrev->setEnabled(false);
         if (!lessonMode) {
             playerState = Ready;

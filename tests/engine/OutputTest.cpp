@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <mutex>
 #include <thread>
 
 namespace kazoon::engine::test {
@@ -123,6 +124,49 @@ TEST(Driver, RealTimeThreadPlaysASongToItsEnd)
     EXPECT_EQ(noteOns(messages), (std::vector<int>{60, 62, 64}));
     for (std::size_t i = 1; i < messages.size(); ++i)
         EXPECT_LE(messages[i - 1].dueUs, messages[i].dueUs);
+}
+
+// Records into a log that outlives it, to see what reaches a port at the very end.
+class LoggingOutput final : public Output, private MidiSink {
+public:
+    explicit LoggingOutput(std::shared_ptr<std::vector<std::vector<std::uint8_t>>> log) : log_(std::move(log)) {}
+    ~LoggingOutput() override { driver_.attach(nullptr); }
+    void attach(Transport *transport) override { driver_.attach(transport); }
+    std::int64_t nowUs() const override { return driver_.nowUs(); }
+    void wake() override { driver_.wake(); }
+    int error() const override { return 0; }
+    std::string errorText() const override { return {}; }
+
+private:
+    bool send(std::span<const std::uint8_t> m, std::int64_t) override
+    {
+        std::lock_guard lock(mutex_);
+        log_->emplace_back(m.begin(), m.end());
+        return true;
+    }
+    std::mutex mutex_;
+    std::shared_ptr<std::vector<std::vector<std::uint8_t>>> log_;
+    Driver driver_{*this, Driver::Mode::RealTime};
+};
+
+TEST(Driver, ClosingTheProgramMidSongLeavesNothingSounding)
+{
+    SmfWriter w(0, 480);
+    w.addTrack().controlChange(0, 64, 127).pitchBend(0, 0).note(0, 60, 100, 480 * 100);
+    auto log = std::make_shared<std::vector<std::vector<std::uint8_t>>>();
+    {
+        PostQueue queue;
+        MidiSequencer seq(std::make_unique<LoggingOutput>(log), queue.poster());
+        seq.Open(writeSong(w, "held.mid"));
+        seq.Play();
+        for (int i = 0; i < 500 && seq.Position() < 1; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } // the device goes with the song playing
+    SoundState state;
+    for (const auto &m : *log)
+        state.apply(m);
+    EXPECT_TRUE(state.silent());
+    EXPECT_NE(std::find(log->begin(), log->end(), bytes({0x90, 60, 100})), log->end());
 }
 
 } // namespace

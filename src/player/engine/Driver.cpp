@@ -31,6 +31,9 @@ void Driver::attach(Transport *transport)
         wakeCondition_.notify_one();
         thread_.join();
     }
+    // The last request (a close, a stop) still reaches the output, so nothing is left sounding.
+    if (transport_ && transport_ != transport)
+        transport_->cycle(nowUs(), nowUs(), sink_);
     transport_ = transport;
     if (!transport || mode_ == Mode::Manual)
         return;

@@ -1,7 +1,6 @@
 #include "player/engine/MidiSequencer.h"
 
 #include "player/engine/Chase.h"
-#include "player/engine/OutputText.h"
 
 #include <algorithm>
 #include <new>
@@ -14,7 +13,7 @@ constexpr const char *kInternalText = "MIDIファイルを読み込めません�
 }
 
 MidiSequencer::MidiSequencer(std::unique_ptr<Output> output, Poster poster)
-    : poster_(std::move(poster)),
+    : poster_(poster ? std::move(poster) : [](std::function<void()>) {}),
       self_(std::make_shared<MidiSequencer *>(this)),
       transport_([weak = std::weak_ptr(self_), poster = poster_](std::uint64_t playId) {
           poster([weak, playId] {
@@ -36,10 +35,8 @@ MidiSequencer::~MidiSequencer()
 
 void MidiSequencer::setOutput(std::unique_ptr<Output> output)
 {
-    if (song_ && mode_ != DeviceMode::NotOpen) {
+    if (song_)
         halt();
-        mode_ = DeviceMode::Stopped;
-    }
     output_->attach(nullptr);
     output_ = std::move(output);
     output_->attach(&transport_);

@@ -30,7 +30,7 @@ std::vector<std::string> portNames(RtMidiOut &midi)
 
 PortOutput::PortOutput(std::string portName) : name_(std::move(portName)) { open(); }
 
-PortOutput::~PortOutput() { driver_.attach(nullptr); }
+PortOutput::~PortOutput() { driver_.attach(nullptr); } // before the port closes
 
 int PortOutput::findPort(const std::vector<std::string> &ports, const std::string &wanted)
 {

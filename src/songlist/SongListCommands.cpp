@@ -1,20 +1,204 @@
-// Placeholder: filled in by the team working on this folder.
+// The song list file commands of the main window: open, Save As, Overwrite,
+// the save tool button and the save question that guards Open, New and close.
+#include <QFileInfo>
+#include <QMenu>
+
+#include "app/Command.h"
+#include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "options/TfrmOption.h"
+#include "songlist/CheckListBox.h"
+#include "songlist/SongListFile.h"
 
 namespace kazoon {
 
-void TfrmMain::mnuOpenItemClick() {}
-void TfrmMain::mnuSaveItemClick() {}
-void TfrmMain::mnuOverItemClick() {}
-void TfrmMain::ButtonSaveClick() {}
-void TfrmMain::lstLiveClick() {}
-void TfrmMain::lstLiveClickCheck() {}
-void TfrmMain::mnuMedleyItemClick() {}
-void TfrmMain::mnuClearItemClick() {}
-void TfrmMain::setListHint(int) {}
+namespace {
 
-} // namespace kazoon
-namespace kazoon {
-int TfrmMain::AskSaveChanges() { return 7; }
-bool TfrmMain::confirmDiscardChanges() { return true; }
+const QString kListFilter = QStringLiteral("曲リストファイル(*.mnu)");
+const QString kListSuffix = QStringLiteral("mnu");
+
+const QString kBrokenFileText = QStringLiteral(
+    "曲リストファイルを開けません。\r\nこのファイルは壊れているか、正しい形式ではありません。");
+const QString kMissingSongText = QStringLiteral(
+    "曲リストファイルを開けません。\r\n\r\nリストに書かれている、次の曲ファイルが見つかりません。"
+    "\r\nパスとファイル名が正しいか確認してください。\r\n\r\n");
+const QString kRepeatRemovedText = QStringLiteral(
+    "オプション設定で最後の曲のメドレーチェックが許可されていません。\r\n"
+    "リピート再生の設定は解除されます。");
+
+QString fileNameOf(const QString &path) { return QFileInfo(path).fileName(); }
+
+void enableMenu(QMenu *menu)
+{
+    if (!menu)
+        return;
+    menu->setEnabled(true);
+    menu->menuAction()->setEnabled(true);
+}
+
+} // namespace
+
+int TfrmMain::AskSaveChanges()
+{
+    const QString text = isNewList()
+                             ? QStringLiteral("新規曲リストは変更されています。保存しますか？")
+                             : fileNameOf(listFileName)
+                                   + QStringLiteral(" は変更されています。上書きしますか？");
+    return showMessage(text, kAppTitle, mb::YesNoCancel | mb::IconQuestion);
+}
+
+bool TfrmMain::confirmDiscardChanges()
+{
+    if (!listModified)
+        return true;
+    switch (AskSaveChanges()) {
+    case mb::IdYes:
+        if (isNewList())
+            mnuSaveItemClick();
+        else
+            mnuOverItemClick();
+        // A cancelled or failed save abandons the action, so nothing is lost.
+        if (saveCancelled) {
+            saveCancelled = false;
+            return false;
+        }
+        return true;
+    case mb::IdNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TfrmMain::mnuOpenItemClick()
+{
+    if (!confirmDiscardChanges())
+        return;
+
+    const QString folder = listFileName.isEmpty() ? QString() : QFileInfo(listFileName).absolutePath();
+    OpenDialogShow();
+    const QString fileName = dialogs().getOpenFileName(this, folder, kListFilter);
+    OpenDialogClose();
+    if (fileName.isEmpty())
+        return;
+
+    const auto stop = mb::Ok | mb::IconStop;
+    const songlist::ReadResult read = songlist::readFile(fileName);
+    if (read.status == songlist::ReadResult::Unreadable) {
+        showMessage(QStringLiteral("曲リストファイルを読み込めません。\r\n") + fileName, kAppTitle, stop);
+        return;
+    }
+    const QStringList &lines = read.lines;
+    if (read.status == songlist::ReadResult::TooLarge || songlist::firstBrokenLine(lines) >= 0) {
+        showMessage(kBrokenFileText, kAppTitle, stop);
+        return;
+    }
+    if (const int missing = songlist::firstMissingSong(lines); missing >= 0) {
+        showMessage(kMissingSongText + songlist::entryPath(lines.at(missing)), kAppTitle, stop);
+        return;
+    }
+
+    lstLive->clearLines();
+    listFileName = fileName;
+    lstDmy.items = lines;
+    cmdMedley->setEnabled(false);
+    cmdClear->setEnabled(false);
+    listModified = false;
+
+    // The bulk command states follow the marks as stored, before the repeat
+    // correction below.
+    const int n = lstDmy.count();
+    QList<bool> marks;
+    for (int i = 0; i < n; ++i) {
+        const QString entry = lstDmy.items.at(i);
+        const bool marked = songlist::entryMarked(entry);
+        marks.append(marked);
+        lstLive->addLine(songlist::displayName(songlist::entryPath(entry)), marked);
+        if (marked && i == n - 1 && !frmOption->chkOnRep->isChecked()) {
+            showMessage(kRepeatRemovedText, kAppTitle, stop);
+            lstLive->setChecked(i, false);
+            lstDmy.items[i] = songlist::markEntry(entry, false);
+            listModified = true;
+        }
+    }
+    if (n >= 2) {
+        const songlist::BulkStates states = songlist::bulkStates(marks);
+        cmdMedley->setEnabled(states.medley);
+        cmdClear->setEnabled(states.clear);
+    }
+
+    lstDmy.itemIndex = 0;
+    lstLive->setItemIndex(0);
+    LoadSelectedSong();
+
+    setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
+
+    mnuSaveItem->setEnabled(true);
+    mnuOverItem->setEnabled(true);
+    enableMenu(mnuEdit);
+    enableMenu(mnuPlayer);
+    cmdSave->setEnabled(true);
+    cmdEdit->setEnabled(true);
+    if (frmOption->chkOnLsn->isChecked())
+        cmdLesson->setEnabled(true);
+    if (cmdWrd->isDown())
+        cmdWrdEdit->setEnabled(true);
+}
+
+namespace {
+
+// Writes the list; on failure says why and leaves the file on disk as it was.
+bool writeList(TfrmMain &w, const QString &fileName)
+{
+    const QString error = songlist::writeFile(fileName, w.lstDmy.items);
+    if (error.isEmpty())
+        return true;
+    w.showMessage(QStringLiteral("曲リストファイルを保存できません。\r\n") + fileName
+                      + QStringLiteral("\r\n\r\n") + error,
+                  kAppTitle, mb::Ok | mb::IconStop);
+    return false;
+}
+
+} // namespace
+
+void TfrmMain::mnuSaveItemClick()
+{
+    OpenDialogShow();
+    const QString fileName = dialogs().getSaveFileName(this, QString(), kListFilter, kListSuffix);
+    OpenDialogClose();
+    // A failed write counts as a save not done: the caller abandons its
+    // action and the list keeps its name and its changes.
+    if (fileName.isEmpty() || !writeList(*this, fileName)) {
+        saveCancelled = true;
+        return;
+    }
+    listFileName = fileName;
+    setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
+    saveCancelled = false;
+    listModified = false;
+}
+
+void TfrmMain::mnuOverItemClick()
+{
+    // A new list is never written over the file of the list opened before it.
+    if (isNewList()) {
+        mnuSaveItemClick();
+        return;
+    }
+    if (!writeList(*this, listFileName)) {
+        saveCancelled = true;
+        return;
+    }
+    saveCancelled = false;
+    listModified = false;
+}
+
+void TfrmMain::ButtonSaveClick()
+{
+    if (isNewList())
+        mnuSaveItemClick();
+    else
+        mnuOverItemClick();
+}
+
 } // namespace kazoon

@@ -1,0 +1,89 @@
+// The song list view of the main window: loading a clicked song, the medley
+// marks with the last-song rule, the two bulk mark commands and the list hint.
+#include "app/Command.h"
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "options/TfrmOption.h"
+#include "songlist/CheckListBox.h"
+#include "songlist/ListHint.h"
+#include "songlist/SongListFile.h"
+
+namespace kazoon {
+
+void TfrmMain::setListHint(int i)
+{
+    const int n = lstLive->count();
+    if (i < 0 || i >= n)
+        return;
+    const bool last = i == n - 1;
+    lstLive->setToolTip(songlist::listHint(lstLive->lineText(i),
+                                           last ? QString() : lstLive->lineText(i + 1),
+                                           lstLive->isChecked(i), last));
+}
+
+void TfrmMain::lstLiveClick()
+{
+    lstDmy.itemIndex = lstLive->itemIndex();
+    if (lstLive->itemIndex() != songIndex)
+        LoadSelectedSong();
+}
+
+void TfrmMain::lstLiveClickCheck()
+{
+    const int i = lstLive->itemIndex();
+    const int n = lstLive->count();
+    if (i < 0 || i >= n)
+        return;
+
+    if (i == n - 1 && lstLive->isChecked(i) && !frmOption->chkOnRep->isChecked()) {
+        lstLive->setChecked(i, false);
+        showMessage(QStringLiteral("最後の曲をリピート再生するには、オプション設定を行ってください。"),
+                    kAppTitle, mb::Ok | mb::IconExclamation | mb::DefButton2);
+    }
+    setListHint(i);
+    lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), lstLive->isChecked(i));
+    listModified = true;
+
+    if (n > 1) {
+        QList<bool> marks;
+        for (int k = 0; k < n; ++k)
+            marks.append(lstLive->isChecked(k));
+        const songlist::BulkStates states = songlist::bulkStates(marks);
+        cmdClear->setEnabled(states.clear);
+        cmdMedley->setEnabled(states.medley);
+    }
+}
+
+void TfrmMain::mnuMedleyItemClick()
+{
+    const int n = lstLive->count();
+    if (n == 0)
+        return;
+    // One medley that ends with the last song: its repeat mark goes too.
+    for (int i = 0; i < n; ++i) {
+        const bool marked = i < n - 1;
+        lstLive->setChecked(i, marked);
+        lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), marked);
+    }
+    cmdMedley->setEnabled(false);
+    cmdClear->setEnabled(true);
+    setListHint(lstLive->itemIndex());
+    listModified = true;
+}
+
+void TfrmMain::mnuClearItemClick()
+{
+    const int n = lstLive->count();
+    if (n == 0)
+        return;
+    for (int i = 0; i < n; ++i) {
+        lstLive->setChecked(i, false);
+        lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), false);
+    }
+    cmdMedley->setEnabled(true);
+    cmdClear->setEnabled(false);
+    setListHint(lstLive->itemIndex());
+    listModified = true;
+}
+
+} // namespace kazoon

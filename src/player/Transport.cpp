@@ -120,21 +120,26 @@ void TfrmMain::PlayTimerTimer()
         PlayerNotify();
         return;
     }
+    // The mark tells TrackBarChange that this change is the timer's own; it is
+    // dropped again at once, so that an assignment that changes nothing
+    // cannot leave it to swallow the performer's next seek.
+    const auto followOnBar = [&] {
+        playTimerTag = 1;
+        trackBar->setPosition(int(pos));
+        playTimerTag = 0;
+    };
     // The standby run is played up to the standby step and stops there, so
-    // the step is never passed between two ticks.
+    // the step is never passed between two ticks. The bar shows where the
+    // song is parked, as the keys start from there.
     if (playerState == StandingBy && pos >= standbyPosition) {
+        followOnBar();
         dev.Pause();
         CheckPlayerError();
         standbyPosition = 0;
         PlayerNotify();
         return;
     }
-    // The mark tells TrackBarChange that this change is the timer's own; it is
-    // dropped again at once, so that an assignment that changes nothing
-    // cannot leave it to swallow the performer's next seek.
-    playTimerTag = 1;
-    trackBar->setPosition(int(pos));
-    playTimerTag = 0;
+    followOnBar();
     lblStep->setText(QString::number(pos + 1));
     UpdateLyricsPage();
 }

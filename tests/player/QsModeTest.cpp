@@ -1,0 +1,181 @@
+#include "PlayerFixture.h"
+
+namespace kazoon::test {
+namespace {
+
+using QsMode = PlayerTest;
+
+const Panel kQsWaiting{QsWaiting, true, false, false, false, false, true, 0, false};
+
+TEST_F(QsMode, ToggleReloadsTheSongIntoWaitingOrReady)
+{
+    setList({{"a.mid"}});
+    setQs(true);
+    EXPECT_TRUE(w->cmdQs->menuItem()->isChecked());
+    EXPECT_EQ(opens(), 2);
+    EXPECT_EQ(panel(), kQsWaiting);
+    EXPECT_EQ(info(), QStringLiteral("QSモードです。\r\n[Enter]キーでスタンバイします。"));
+    setQs(false);
+    EXPECT_FALSE(w->cmdQs->button()->isChecked());
+    EXPECT_EQ(panel(), (Panel{Ready, false, true, false, false, false, true, 0, false}));
+}
+
+TEST_F(QsMode, OffsetZeroParksAtStepSixteenAndPlayStartsThere)
+{
+    setList({{"a.mid", 64}});
+    setQs(true);
+    w->ButtonSBClick();
+    EXPECT_EQ(panel(), (Panel{StandingBy, false, false, false, false, false, false, 0, true}));
+    EXPECT_TRUE(w->cmdSB->isDown());
+    EXPECT_EQ(info(), QStringLiteral("スタンバイしています･･･"));
+    EXPECT_FALSE(dev.lastPlayNotify);
+
+    playOn(7);
+    EXPECT_EQ(w->playerState, StandingBy);
+    EXPECT_EQ(step(), QStringLiteral("8"));
+    playOn(20); // the run stops at the standby step by itself
+    EXPECT_EQ(dev.Position(), 15);
+    EXPECT_EQ(panel(), (Panel{StandbyDone, false, true, false, false, true, true, 15, false}));
+    EXPECT_FALSE(w->cmdSB->isDown());
+    EXPECT_EQ(step(), QStringLiteral("16"));
+    EXPECT_EQ(info(), QStringLiteral("スタンバイ完了。\r\n[Enter]キーで再生します。"));
+    EXPECT_EQ(w->standbyPosition, 0);
+    EXPECT_FALSE(locked());
+
+    w->ButtonPlayClick();
+    EXPECT_TRUE(dev.calls.endsWith(QStringLiteral("Resume")));
+    EXPECT_TRUE(dev.lastPlayNotify) << "a play resumed from standby asks for notification";
+    playOn(5);
+    EXPECT_EQ(panel(), (Panel{Playing, false, false, true, true, true, true, 20, true}));
+}
+
+TEST_F(QsMode, PassedStandbyStepIsStillCaught)
+{
+    // A fast song passes many steps between two ticks.
+    setList({{"a.mid", 500}});
+    setQs(true);
+    setOffset(16);
+    w->ButtonSBClick();
+    playOn(200);
+    EXPECT_EQ(dev.Position(), 31);
+    EXPECT_EQ(w->playerState, StandbyDone);
+    EXPECT_EQ(step(), QStringLiteral("32"));
+}
+
+TEST_F(QsMode, OffsetMinusFifteenPlaysNothingAndStartsFromTheTop)
+{
+    setList({{"a.mid", 64}});
+    setQs(true);
+    setOffset(-15);
+    w->ButtonSBClick();
+    EXPECT_FALSE(dev.calls.contains(QStringLiteral("Play")));
+    tick();
+    EXPECT_EQ(w->playerState, StandbyDone);
+    EXPECT_EQ(step(), QStringLiteral("1"));
+    w->ButtonPlayClick();
+    playOn(3);
+    EXPECT_EQ(dev.Position(), 3);
+    EXPECT_EQ(w->playerState, Playing);
+}
+
+TEST_F(QsMode, StandbyLongerThanTheSongGivesTheBox)
+{
+    setList({{"a.mid", 31}});
+    setQs(true);
+    setOffset(16);
+    w->ButtonSBClick();
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    const auto &box = app.dialogs.boxes.first();
+    EXPECT_EQ(box.caption, QStringLiteral("スタンバイの設定エラー"));
+    EXPECT_EQ(box.text, QStringLiteral("スタンバイの長さが、MIDIファイル全体の長さを超えています。\r\n"
+                                       "設定を調整するか、QSモードを解除してください。"));
+    EXPECT_EQ(box.flags, 0x10);
+    EXPECT_EQ(panel(), kQsWaiting);
+    EXPECT_FALSE(dev.calls.contains(QStringLiteral("Play")));
+}
+
+TEST_F(QsMode, UnmarkedSongEndsAndTheNextStandsByAtOnce)
+{
+    setList({{"a.mid", 64}, {"b.mid", 64}});
+    setQs(true);
+    w->ButtonSBClick();
+    playOn(15);
+    w->ButtonPlayClick();
+    dev.finish();
+    tick();
+    EXPECT_EQ(current(), 1);
+    EXPECT_EQ(QString::fromStdString(dev.openFile), songPath("b.mid"));
+    EXPECT_EQ(w->playerState, StandingBy);
+    EXPECT_FALSE(w->cmdPlay->isDown());
+
+    // The finished song's own notification comes late and is not the end of
+    // the new standby run.
+    dev.deliverNotifications();
+    EXPECT_EQ(w->playerState, StandingBy);
+
+    playOn(40);
+    EXPECT_EQ(w->playerState, StandbyDone);
+    EXPECT_EQ(step(), QStringLiteral("16"));
+}
+
+TEST_F(QsMode, TooShortNextSongGivesTheBoxWhenItsTurnComes)
+{
+    setList({{"a.mid", 64}, {"b.mid", 10}});
+    setQs(true);
+    w->ButtonSBClick();
+    playOn(15);
+    w->ButtonPlayClick();
+    dev.finish();
+    tick();
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    EXPECT_EQ(app.dialogs.boxes.first().caption, QStringLiteral("スタンバイの設定エラー"));
+    EXPECT_EQ(panel(), kQsWaiting);
+    EXPECT_FALSE(locked());
+}
+
+TEST_F(QsMode, MarkedSongPlaysTheNextAtOnce)
+{
+    setList({{"a.mid", 64, true}, {"b.mid", 64}});
+    setQs(true);
+    w->ButtonSBClick();
+    playOn(15);
+    w->ButtonPlayClick();
+    dev.finish();
+    tick();
+    EXPECT_EQ(current(), 1);
+    EXPECT_EQ(panel(), (Panel{Playing, false, false, true, true, true, true, 0, true}));
+    playOn(30);
+    EXPECT_EQ(w->trackBar->Position(), 30) << "no standby stop in between";
+}
+
+TEST_F(QsMode, NotificationWhileARestartIsPendingIsIgnored)
+{
+    setList({{"a.mid", 64}, {"b.mid", 64}});
+    setQs(true);
+    w->ButtonSBClick();
+    playOn(15);
+    w->ButtonPlayClick(); // asks for a notification
+    w->trackBar->setPosition(64); // the seek ends that play at the very end
+    dev.deliverNotifications();
+    EXPECT_EQ(current(), 0) << "the song ends only after the restart";
+    lag();
+    tick();
+    EXPECT_EQ(current(), 1);
+}
+
+TEST_F(QsMode, SeekWhileWaitingDropsTheStandby)
+{
+    setList({{"a.mid", 64}});
+    setQs(true);
+    // A click that leaves the bar at step 0 changes only the text.
+    w->TrackBarChange();
+    EXPECT_EQ(info(), QStringLiteral("[Enter]キーで再生します。"));
+    EXPECT_TRUE(w->cmdSB->button()->isEnabled());
+    EXPECT_FALSE(w->cmdPlay->button()->isEnabled());
+
+    w->trackBar->setPosition(20);
+    EXPECT_EQ(panel(), (Panel{Ready, false, true, false, false, true, true, 20, false}));
+}
+
+} // namespace
+} // namespace kazoon::test

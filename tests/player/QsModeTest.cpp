@@ -3,7 +3,19 @@
 namespace kazoon::test {
 namespace {
 
-using QsMode = PlayerTest;
+class QsMode : public PlayerTest {
+protected:
+    // Stands the first song by, starts it from there and plays it to its end.
+    void standByPlayAndEnd()
+    {
+        setQs(true);
+        w->ButtonSBClick();
+        playOn(15);
+        w->ButtonPlayClick();
+        dev.finish();
+        tick();
+    }
+};
 
 const Panel kQsWaiting{QsWaiting, true, false, false, false, false, true, 0, false};
 
@@ -97,12 +109,7 @@ TEST_F(QsMode, StandbyLongerThanTheSongGivesTheBox)
 TEST_F(QsMode, UnmarkedSongEndsAndTheNextStandsByAtOnce)
 {
     setList({{"a.mid", 64}, {"b.mid", 64}});
-    setQs(true);
-    w->ButtonSBClick();
-    playOn(15);
-    w->ButtonPlayClick();
-    dev.finish();
-    tick();
+    standByPlayAndEnd();
     EXPECT_EQ(current(), 1);
     EXPECT_EQ(QString::fromStdString(dev.openFile), songPath("b.mid"));
     EXPECT_EQ(w->playerState, StandingBy);
@@ -121,12 +128,7 @@ TEST_F(QsMode, UnmarkedSongEndsAndTheNextStandsByAtOnce)
 TEST_F(QsMode, TooShortNextSongGivesTheBoxWhenItsTurnComes)
 {
     setList({{"a.mid", 64}, {"b.mid", 10}});
-    setQs(true);
-    w->ButtonSBClick();
-    playOn(15);
-    w->ButtonPlayClick();
-    dev.finish();
-    tick();
+    standByPlayAndEnd();
     ASSERT_EQ(app.dialogs.boxes.size(), 1);
     EXPECT_EQ(app.dialogs.boxes.first().caption, QStringLiteral("スタンバイの設定エラー"));
     EXPECT_EQ(panel(), kQsWaiting);
@@ -136,12 +138,7 @@ TEST_F(QsMode, TooShortNextSongGivesTheBoxWhenItsTurnComes)
 TEST_F(QsMode, MarkedSongPlaysTheNextAtOnce)
 {
     setList({{"a.mid", 64, true}, {"b.mid", 64}});
-    setQs(true);
-    w->ButtonSBClick();
-    playOn(15);
-    w->ButtonPlayClick();
-    dev.finish();
-    tick();
+    standByPlayAndEnd();
     EXPECT_EQ(current(), 1);
     EXPECT_EQ(panel(), (Panel{Playing, false, false, true, true, true, true, 0, true}));
     playOn(30);

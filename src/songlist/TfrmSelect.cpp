@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QStorageInfo>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 
@@ -157,6 +158,12 @@ void TfrmSelect::buildControls()
                 if (current.isValid())
                     showFileFolder(dirModel_->filePath(current));
             });
+    // The folder's row moves while the folders above it are listed and
+    // sorted; keep it in view until they are.
+    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this](const QString &path) {
+        if (folder_.startsWith(path))
+            QTimer::singleShot(0, this, &TfrmSelect::revealFolder);
+    });
     connect(FileListBox->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfrmSelect::FileListBoxClick);
     connect(FileListBox, &QListView::doubleClicked, this, &TfrmSelect::cmdAddClick);
@@ -400,11 +407,17 @@ void TfrmSelect::setOkDefault(bool enabled)
     cmdOk->setDefault(enabled);
 }
 
+void TfrmSelect::revealFolder()
+{
+    DirectoryListBox->scrollTo(DirectoryListBox->currentIndex());
+}
+
 void TfrmSelect::showEvent(QShowEvent *event)
 {
     if (const QScreen *s = screen())
         move(s->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
+    QTimer::singleShot(0, this, &TfrmSelect::revealFolder);
 }
 
 } // namespace kazoon

@@ -85,6 +85,7 @@ private:
     void setOkDefault(bool enabled);
     void swapSongs(int from, int to);
     void showFileFolder(const QString &folder);
+    void revealFolder();
 
     TfrmMain *main_;
     QFileSystemModel *dirModel_ = nullptr;

@@ -1,58 +1,17 @@
 // The song list editor on its own: paths, the file pane, the two parallel
 // lists and the enable rules of its buttons.
-#include <QAbstractItemModel>
 #include <QFile>
-#include <QListView>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "songlist/TfrmSelect.h"
+#include "EditorPane.h"
 
 using namespace kazoon;
-
-// Readable failure messages for lists of names and paths.
-static void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+using namespace kazoon::test;
 
 namespace {
-
-QStringList songNames(const TfrmSelect &dlg)
-{
-    QStringList names;
-    for (int i = 0; i < dlg.lstSong->count(); ++i)
-        names << dlg.lstSong->item(i)->text();
-    return names;
-}
-
-QStringList paneNames(const TfrmSelect &dlg)
-{
-    const QAbstractItemModel *model = dlg.FileListBox->model();
-    const QModelIndex root = dlg.FileListBox->rootIndex();
-    QStringList names;
-    for (int row = 0; row < model->rowCount(root); ++row)
-        names << model->index(row, 0, root).data().toString();
-    return names;
-}
-
-// The file pane fills asynchronously.
-bool waitForPane(const TfrmSelect &dlg, int rows)
-{
-    return QTest::qWaitFor([&] { return paneNames(dlg).size() >= rows; }, 5000);
-}
-
-void selectInPane(TfrmSelect &dlg, const QStringList &names)
-{
-    const QAbstractItemModel *model = dlg.FileListBox->model();
-    const QModelIndex root = dlg.FileListBox->rootIndex();
-    for (int row = 0; row < model->rowCount(root); ++row) {
-        const QModelIndex index = model->index(row, 0, root);
-        if (names.contains(index.data().toString()))
-            dlg.FileListBox->selectionModel()->select(index, QItemSelectionModel::Select);
-    }
-}
 
 struct EditorDialog : ::testing::Test {
     QTemporaryDir dir;

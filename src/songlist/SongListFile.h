@@ -7,9 +7,9 @@
 
 namespace kazoon::songlist {
 
-// A song list beyond this size is not a song list; it is reported as broken
-// rather than read into memory.
-constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+// A song list beyond this size (some ten thousand songs) is not a song list;
+// it is reported as broken rather than read and split into lines.
+constexpr qint64 kMaxFileSize = 1024 * 1024;
 
 // UTF-8 (a leading byte-order mark is skipped); bytes that are not valid
 // UTF-8 are read as Shift-JIS, as lists made on Japanese systems are.

@@ -74,23 +74,6 @@ TEST(SongListFile, EntriesNamesAndMarks)
     EXPECT_EQ(displayName("intro.mid"), "intro.mid");
 }
 
-TEST(SongListFile, BulkCommandStates)
-{
-    struct Row { QList<bool> marks; bool medley, clear; };
-    const Row rows[] = {
-        {{true, true, false}, false, true},
-        {{false, false, false}, true, false},
-        {{true, true, true}, true, true},    // the last song repeats
-        {{true, false, false}, true, true},
-        {{false, false, true}, true, true},
-    };
-    for (const Row &r : rows) {
-        const BulkStates s = bulkStates(r.marks);
-        EXPECT_EQ(s.medley, r.medley) << r.marks.size();
-        EXPECT_EQ(s.clear, r.clear);
-    }
-}
-
 TEST(ListHint, FiveForms)
 {
     EXPECT_EQ(listHint("a.mid", "b.mid", true, false), QStringLiteral("a.mid～b.midのメドレー"));

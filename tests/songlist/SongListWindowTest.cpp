@@ -11,6 +11,7 @@
 #include "app/MainWindow.h"
 #include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
+#include "songlist/SongListFile.h"
 
 using namespace kazoon;
 using kazoon::test::TestApp;
@@ -170,7 +171,7 @@ TEST_F(SongListWindow, BrokenFilesLeaveTheCurrentListAlone)
     QFile huge(app.path("huge.mnu"));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
     huge.write(("0 " + songs[0] + "\r\n").toUtf8());
-    ASSERT_TRUE(huge.resize(16 * 1024 * 1024 + 1));
+    ASSERT_TRUE(huge.resize(songlist::kMaxFileSize + 1));
     huge.close();
     app.dialogs.boxes.clear();
     open(app.path("huge.mnu"));

@@ -412,6 +412,15 @@ void TfrmSelect::revealFolder()
     DirectoryListBox->scrollTo(DirectoryListBox->currentIndex());
 }
 
+void TfrmSelect::setVisible(bool visible)
+{
+    QDialog::setVisible(visible);
+    // Showing makes the first button the default when none is; a disabled
+    // OK must not keep that role.
+    if (visible && !cmdOk->isEnabled())
+        cmdOk->setDefault(false);
+}
+
 void TfrmSelect::showEvent(QShowEvent *event)
 {
     if (const QScreen *s = screen())

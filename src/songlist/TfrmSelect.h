@@ -74,6 +74,7 @@ public:
 
 public slots:
     void reject() override;
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent *event) override;

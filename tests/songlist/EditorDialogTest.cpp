@@ -105,16 +105,6 @@ TEST_F(EditorDialog, ChangingFolderDropsTheFileSelection)
     EXPECT_TRUE(dlg.lstTemp.isEmpty());
 }
 
-TEST_F(EditorDialog, ShowingAFilledListWaitsForAChange)
-{
-    fillThree();
-    EXPECT_FALSE(dlg.cmdOk->isEnabled());
-    EXPECT_FALSE(dlg.cmdOk->isDefault());
-    EXPECT_TRUE(dlg.cmdClear->isEnabled());
-    for (QPushButton *b : {dlg.cmdAdd, dlg.cmdRemove, dlg.cmdUp, dlg.cmdDown})
-        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
-}
-
 TEST_F(EditorDialog, SelectingSongsEnablesMovesAwayFromTheEnds)
 {
     fillThree();

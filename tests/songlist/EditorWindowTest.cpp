@@ -170,7 +170,10 @@ TEST_F(EditorWindow, EditDropsMarksAndWaitsForAChange)
         EXPECT_EQ(songNames(*sel), (QStringList{"a.mid", "b.mid", "c.mid"}));
         EXPECT_EQ(sel->lstTemp, (QStringList{"0 " + a, "0 " + b, "0 " + c}));
         EXPECT_FALSE(sel->cmdOk->isEnabled());
+        EXPECT_FALSE(sel->cmdOk->isDefault());
         EXPECT_TRUE(sel->cmdClear->isEnabled());
+        for (QPushButton *button : {sel->cmdAdd, sel->cmdRemove, sel->cmdUp, sel->cmdDown})
+            EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
 
         sel->lstSong->setCurrentRow(0);
         sel->cmdDown->click();

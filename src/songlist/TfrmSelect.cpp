@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStorageInfo>
 #include <QStyledItemDelegate>
@@ -62,12 +63,6 @@ public:
     {
         return {QStyledItemDelegate::sizeHint(option, index).width(), 14};
     }
-};
-
-struct Quiet {
-    int &n;
-    explicit Quiet(int &counter) : n(counter) { ++n; }
-    ~Quiet() { --n; }
 };
 
 // A volume that cannot be listed (no medium, lost network share, no
@@ -238,7 +233,7 @@ void TfrmSelect::selectDriveOfFolder()
 
 void TfrmSelect::setSongs(const QStringList &entries, const QStringList &names)
 {
-    Quiet q(quiet_);
+    const QScopedValueRollback quiet(quiet_, quiet_ + 1);
     lstTemp = entries;
     lstSong->clear();
     lstSong->addItems(names);
@@ -289,7 +284,7 @@ void TfrmSelect::cmdRemoveClick()
     if (i < 0 || i >= lstTemp.size())
         return;
     {
-        Quiet q(quiet_);
+        const QScopedValueRollback quiet(quiet_, quiet_ + 1);
         lstTemp.removeAt(i);
         delete lstSong->takeItem(i);
         lstSong->setCurrentRow(-1);
@@ -327,7 +322,7 @@ void TfrmSelect::cmdDownClick()
 
 void TfrmSelect::swapSongs(int from, int to)
 {
-    Quiet q(quiet_);
+    const QScopedValueRollback quiet(quiet_, quiet_ + 1);
     lstTemp.swapItemsAt(from, to);
     QListWidgetItem *item = lstSong->takeItem(from);
     lstSong->insertItem(to, item);
@@ -396,7 +391,7 @@ void TfrmSelect::DriveComboBoxChange()
 
 void TfrmSelect::clearLists()
 {
-    Quiet q(quiet_);
+    const QScopedValueRollback quiet(quiet_, quiet_ + 1);
     lstTemp.clear();
     lstSong->clear();
 }

@@ -121,7 +121,8 @@ void TfrmMain::buildLayout()
                     QRect(1, 1, 207, 48));
     lblInfo->setAlignment(Qt::AlignCenter);
     lblInfo->setWordWrap(true);
-    label(panel1, "Label2", QStringLiteral("Step :"), QRect(108, 45, 29, 12));
+    // Sized to its text, so that no font cuts the caption short.
+    label(panel1, "Label2", QStringLiteral("Step :"), QRect(108, 45, 29, 12))->adjustSize();
     lblStep = label(panel1, "lblStep", QString(), QRect(136, 45, 41, 12));
     lblStep->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 

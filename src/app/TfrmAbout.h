@@ -10,7 +10,7 @@ class TfrmMain;
 
 // Who makes the program and where to reach them.
 inline const QString kMakerName = QStringLiteral("Kazoon Project");
-inline const QString kWebAddress = QStringLiteral("https://kazoon.example.org/");
+inline const QString kWebAddress = QStringLiteral("https://kazoon.example.org");
 inline const QString kMailAddress = QStringLiteral("kazoon@example.org");
 inline const QString kVersionText = QStringLiteral("Version 2.31");
 

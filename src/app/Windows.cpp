@@ -1,5 +1,6 @@
 #include "app/Windows.h"
 
+#include "app/Fonts.h"
 #include "app/MainWindow.h"
 #include "app/TfrmAbout.h"
 #include "lyrics/TfrmWrd.h"
@@ -28,6 +29,7 @@ Windows::~Windows()
 
 std::unique_ptr<Windows> createWindows(const Environment &env)
 {
+    installFontSubstitutes();
     auto w = std::make_unique<Windows>();
     w->frmMain = std::make_unique<TfrmMain>(env);
     TfrmMain *main = w->frmMain.get();

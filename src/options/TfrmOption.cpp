@@ -33,6 +33,9 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     setWindowTitle(QStringLiteral("オプション"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(355, 349);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPointSize(9);
+    setFont(font);
 
     PageControl = named(new QTabWidget(this), "PageControl", QRect(8, 8, 339, 297));
     auto *modePage = new QWidget;

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-sanitize/ and runs the whole test suite there.
+set -eu
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+export KAZOON_BUILD_DIR=${KAZOON_BUILD_DIR:-$repo/build-sanitize}
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+"$repo/scripts/setup.sh"
+"$repo/scripts/build.sh" -DKAZOON_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+cd "$KAZOON_BUILD_DIR"
+ctest --output-on-failure -j "${KAZOON_JOBS:-2}"

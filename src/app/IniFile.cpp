@@ -86,6 +86,18 @@ qsizetype IniFile::findKey(qsizetype header, const QString &key) const
     return -1;
 }
 
+QStringList IniFile::keys(const QString &section) const
+{
+    QStringList result;
+    const qsizetype header = findSection(section);
+    if (header < 0)
+        return result;
+    for (qsizetype i = header + 1; i < lines_.size() && lines_[i].section.isEmpty(); ++i)
+        if (!lines_[i].key.isEmpty())
+            result.append(lines_[i].key);
+    return result;
+}
+
 QString IniFile::value(const QString &section, const QString &key) const
 {
     const qsizetype header = findSection(section);

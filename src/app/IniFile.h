@@ -30,6 +30,9 @@ public:
     // when the key is missing.
     QString value(const QString &section, const QString &key) const;
 
+    // The keys of a section in file order (empty when the section is missing).
+    QStringList keys(const QString &section) const;
+
     QString readString(const QString &section, const QString &key, const QString &def) const;
     int readInteger(const QString &section, const QString &key, int def) const;
     bool readBool(const QString &section, const QString &key, bool def) const;

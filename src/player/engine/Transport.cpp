@@ -53,7 +53,7 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
             if (time >= untilUs)
                 break;
             ++cursor_;
-            if (!emit(current_.song->message(e), time)) {
+            if (!sendOut(current_.song->message(e), time)) {
                 finish(e.tick, true);
                 break;
             }
@@ -98,7 +98,7 @@ void Transport::start(const PlayRequest &request, std::int64_t nowUs)
     bool ok = resetChannels(touched_, nowUs);
     if (request.chase)
         for (std::uint32_t i : *request.chase)
-            ok = emit(song.message(song.events[i]), nowUs) && ok;
+            ok = sendOut(song.message(song.events[i]), nowUs) && ok;
     cursor_ = static_cast<std::size_t>(
         std::lower_bound(song.events.begin(), song.events.end(), request.fromTick,
                          [](const SongEvent &e, std::int64_t t) { return e.tick < t; }) -
@@ -125,7 +125,7 @@ void Transport::finish(std::int64_t tick, bool lost)
         onFinish_(current_.playId);
 }
 
-bool Transport::emit(std::span<const std::uint8_t> m, std::int64_t timeUs)
+bool Transport::sendOut(std::span<const std::uint8_t> m, std::int64_t timeUs)
 {
     const std::uint8_t status = m[0];
     if (status >= 0x80 && status < 0xF0 && m.size() >= 2 && m[1] < 0x80) {
@@ -169,7 +169,7 @@ bool Transport::silence(std::int64_t timeUs)
         for (int note = 0; note < 128; ++note) {
             while (c.sounding[note] > 0) {
                 const std::uint8_t off[] = {static_cast<std::uint8_t>(0x80 | ch), static_cast<std::uint8_t>(note), 0};
-                ok = emit(off, timeUs) && ok;
+                ok = sendOut(off, timeUs) && ok;
             }
         }
     }
@@ -179,11 +179,11 @@ bool Transport::silence(std::int64_t timeUs)
         const std::uint8_t cc = static_cast<std::uint8_t>(0xB0 | ch);
         const std::uint8_t sustainOff[] = {cc, 64, 0};
         const std::uint8_t notesOff[] = {cc, 123, 0};
-        ok = emit(sustainOff, timeUs) && ok;
-        ok = emit(notesOff, timeUs) && ok;
+        ok = sendOut(sustainOff, timeUs) && ok;
+        ok = sendOut(notesOff, timeUs) && ok;
         if (channels_[ch].bent) {
             const std::uint8_t centre[] = {static_cast<std::uint8_t>(0xE0 | ch), 0, 0x40};
-            ok = emit(centre, timeUs) && ok;
+            ok = sendOut(centre, timeUs) && ok;
         }
     }
     active_ = 0;
@@ -210,7 +210,7 @@ bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs)
         };
         for (const auto &m : messages) {
             const std::size_t size = (m[0] & 0xF0) == 0xC0 ? 2 : 3;
-            ok = emit({m, size}, timeUs) && ok;
+            ok = sendOut({m, size}, timeUs) && ok;
         }
     }
     active_ &= ~mask;

@@ -64,7 +64,7 @@ private:
     void adopt(const PlayRequest &request, std::int64_t nowUs);
     void start(const PlayRequest &request, std::int64_t nowUs);
     void finish(std::int64_t tick, bool lost);
-    bool emit(std::span<const std::uint8_t> message, std::int64_t timeUs);
+    bool sendOut(std::span<const std::uint8_t> message, std::int64_t timeUs);
     bool silence(std::int64_t timeUs);
     bool resetChannels(std::uint16_t mask, std::int64_t timeUs);
     std::int64_t eventTime(const SongEvent &e) const

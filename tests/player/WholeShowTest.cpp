@@ -1,0 +1,125 @@
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include "SmfWriter.h"
+#include "support/TestApp.h"
+#include "app/EngineDevice.h"
+#include "app/MainWindow.h"
+#include "player/engine/RecordingOutput.h"
+
+using namespace kazoon;
+using kazoon::test::TestApp;
+
+namespace {
+
+// Two bars of quarter notes at 120 bpm: 32 steps, four seconds; every song
+// plays its own key so the recording tells the songs apart.
+std::string writeSong(const QString &path, int key)
+{
+    smf::SmfWriter w(0, 480);
+    smf::Track &t = w.addTrack();
+    t.bpm(120).programChange(0, 0);
+    for (int beat = 0; beat < 8; ++beat)
+        t.note(0, key, 100, 480);
+    w.writeFile(path.toStdString());
+    return path.toStdString();
+}
+
+struct Show {
+    TestApp app;
+    engine::RecordingOutput *output = nullptr;
+    std::unique_ptr<engine::MidiSequencer> sequencer;
+
+    Show()
+    {
+        auto out = std::make_unique<engine::RecordingOutput>(engine::Driver::Mode::Manual);
+        output = out.get();
+        sequencer = std::make_unique<engine::MidiSequencer>(std::move(out), uiPoster());
+        app.env.device = sequencer.get();
+    }
+    ~Show() { app.stop(); }
+
+    TfrmMain *open(const QStringList &marks)
+    {
+        QStringList entries;
+        for (int i = 0; i < marks.size(); ++i) {
+            const QString song = app.path(QStringLiteral("song%1.mid").arg(i + 1));
+            writeSong(song, 61 + i);
+            entries << marks[i] + QStringLiteral(" ") + song;
+        }
+        const QString list = app.makeList(QStringLiteral("show.mnu"), entries);
+        app.start();
+        app.dialogs.openFile(list);
+        app.main()->mnuOpenItemClick();
+        return app.main();
+    }
+
+    // One tick of the show: 50 ms of song time, the engine's completions, the
+    // player's 50 ms timer.
+    void tick(TfrmMain *m)
+    {
+        output->advanceBy(50'000);
+        QCoreApplication::processEvents();
+        m->PlayTimerTimer();
+    }
+
+    std::vector<int> noteOnKeys() const
+    {
+        std::vector<int> keys;
+        for (const auto &msg : output->messages())
+            if (msg.bytes.size() == 3 && (msg.bytes[0] & 0xF0) == 0x90 && msg.bytes[2] > 0)
+                keys.push_back(msg.bytes[1]);
+        return keys;
+    }
+};
+
+} // namespace
+
+TEST(WholeShow, MarkedSongRunsIntoTheNextAndTheShowWaitsAfterAnUnmarkedOne)
+{
+    Show show;
+    TfrmMain *m = show.open({"1", "0", "0"});
+    ASSERT_TRUE(m->songLoaded);
+    ASSERT_EQ(m->playerState, Ready);
+
+    m->ButtonPlayClick();
+    ASSERT_TRUE(m->playing);
+    bool unlockedBeforeSongThree = false;
+    for (int i = 0; i < 400 && (m->playing || m->songIndex < 2); ++i) {
+        show.tick(m);
+        if (!m->playing && m->songIndex < 2)
+            unlockedBeforeSongThree = true;
+    }
+
+    EXPECT_FALSE(unlockedBeforeSongThree) << "the medley stopped between songs one and two";
+    EXPECT_EQ(m->songIndex, 2);
+    EXPECT_EQ(m->playerState, Ready);
+    EXPECT_FALSE(m->playing);
+    EXPECT_TRUE(m->songLoaded);
+
+    // Songs one and two sounded in full, song three waits unplayed.
+    const std::vector<int> keys = show.noteOnKeys();
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), 61), 8);
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), 62), 8);
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), 63), 0);
+
+    // Nothing hangs: every note that sounded was released.
+    int sounding = 0;
+    for (const auto &msg : show.output->messages()) {
+        if (msg.bytes.size() != 3)
+            continue;
+        const int kind = msg.bytes[0] & 0xF0;
+        if (kind == 0x90 && msg.bytes[2] > 0)
+            ++sounding;
+        else if (kind == 0x80 || (kind == 0x90 && msg.bytes[2] == 0))
+            sounding = std::max(0, sounding - 1);
+    }
+    EXPECT_EQ(sounding, 0);
+
+    // Enter then plays song three from its top.
+    m->ButtonPlayClick();
+    for (int i = 0; i < 200 && m->playing; ++i)
+        show.tick(m);
+    const std::vector<int> after = show.noteOnKeys();
+    EXPECT_EQ(std::count(after.begin(), after.end(), 63), 8);
+}

@@ -26,10 +26,11 @@ void TfrmMain::ButtonPlayClick()
         if (lessonMode) {
             dev.SetEndPosition(trackBar->SelEnd());
             trackBar->setEnabled(false);
-            dev.SetNotifyNext(true);
-        } else {
-            dev.SetNotifyNext(false);
         }
+        // Every play asks to hear of its end: a medley then runs into the
+        // next song at once instead of waiting for the 50 ms poll, which stays
+        // as the backstop (a second report finds the next song and does nothing).
+        dev.SetNotifyNext(true);
         dev.Play();
         CheckPlayerError();
         // A refused play leaves the panel as it was, its state included.
@@ -211,7 +212,7 @@ void TfrmMain::LagTimerTimer()
     ToolBarPlayer->setEnabled(true);
     if (playing) {
         SequencerDevice &dev = Player();
-        dev.SetNotifyNext(lessonMode);
+        dev.SetNotifyNext(true);
         dev.Play();
         CheckPlayerError();
         portInUse = false;

@@ -38,7 +38,7 @@ TEST_F(Transport, StateTableOfOneSong)
         EXPECT_EQ(step(), QString::fromLatin1(r.step)) << r.event;
         EXPECT_EQ(dev.Position(), w->trackBar->Position()) << r.event;
     }
-    EXPECT_FALSE(dev.lastPlayNotify) << "a normal play asks for no notification";
+    EXPECT_TRUE(dev.lastPlayNotify) << "every play asks to hear of its end";
     EXPECT_EQ(info(), QStringLiteral("[Enter]キーで再生します。"));
 }
 
@@ -144,6 +144,27 @@ TEST_F(Transport, MedleyChainRunsIntoTheNextSongAndStopsAfterAnUnmarkedOne)
     EXPECT_EQ(w->lstLive->toolTip(), QStringLiteral("c.midで終了"));
     EXPECT_EQ(w->songIndex, 2);
     EXPECT_EQ(w->lstDmy.itemIndex, 2);
+}
+
+TEST_F(Transport, TheEndsNotificationRunsTheMedleyBeforeThePollAndOnlyOnce)
+{
+    setList({{"a.mid", 32, true}, {"b.mid", 48, false}, {"c.mid", 16, false}});
+    w->ButtonPlayClick();
+    dev.finish();
+    dev.deliverNotifications();
+    EXPECT_EQ(current(), 1) << "the next song starts without waiting for the timer";
+    EXPECT_EQ(panel().state, Playing);
+    dev.advance(5);
+    tick();
+    EXPECT_EQ(current(), 1) << "the poll finds the new song playing and leaves it";
+    EXPECT_EQ(dev.Position(), 5);
+
+    // A stop's notification ends nothing.
+    w->ButtonStopClick();
+    dev.deliverNotifications();
+    EXPECT_EQ(current(), 1);
+    EXPECT_EQ(panel().state, Ready);
+    EXPECT_EQ(dev.Position(), 5);
 }
 
 TEST_F(Transport, LastSongReloadsWhenUnmarkedAndRepeatsWhenMarked)

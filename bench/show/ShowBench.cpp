@@ -1,0 +1,179 @@
+// Figures of the show through the whole program path: the main window with its
+// 50 ms timer and deferred loads, the engine's real-time thread and a
+// recording output that timestamps what it is handed.
+//
+//   medley_gap_ms_p50 / medley_gap_ms_max: last event of a marked song to the
+//       first event of the next one, load included, over 20 transitions.
+//   qs_start_latency_us_p50 / _p99 / _max: Enter in StandbyDone to the first
+//       event at the output.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "SmfWriter.h"
+#include "support/TestApp.h"
+#include "app/EngineDevice.h"
+#include "app/MainWindow.h"
+#include "options/TfrmOption.h"
+#include "player/engine/RecordingOutput.h"
+
+using namespace kazoon;
+
+namespace {
+
+// Four quarter notes of one key at the given tempo.
+void writeSong(const QString &path, int key, double bpm)
+{
+    smf::SmfWriter w(0, 480);
+    smf::Track &t = w.addTrack();
+    t.bpm(bpm).programChange(0, 0);
+    for (int beat = 0; beat < 4; ++beat)
+        t.note(0, key, 100, 480);
+    w.writeFile(path.toStdString());
+}
+
+// Runs the event loop until done() or the time limit.
+template <typename F>
+bool runUntil(F done, int limitMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > limitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t i = std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5));
+    return v[i];
+}
+
+struct Rig {
+    test::TestApp app;
+    engine::RecordingOutput *output = nullptr;
+    std::unique_ptr<engine::MidiSequencer> sequencer;
+
+    Rig()
+    {
+        auto out = std::make_unique<engine::RecordingOutput>(engine::Driver::Mode::RealTime);
+        output = out.get();
+        sequencer = std::make_unique<engine::MidiSequencer>(std::move(out), uiPoster());
+        app.env.device = sequencer.get();
+    }
+    ~Rig() { app.stop(); }
+
+    TfrmMain *open(const QStringList &entries)
+    {
+        const QString list = app.makeList(QStringLiteral("bench.mnu"), entries);
+        app.start();
+        app.dialogs.openFile(list);
+        app.main()->mnuOpenItemClick();
+        return app.main();
+    }
+};
+
+bool isNoteOn(const engine::RecordingOutput::Message &m)
+{
+    return m.bytes.size() == 3 && (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] > 0;
+}
+bool isNoteOff(const engine::RecordingOutput::Message &m)
+{
+    return m.bytes.size() == 3
+           && ((m.bytes[0] & 0xF0) == 0x80 || ((m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] == 0));
+}
+
+void medleyGap()
+{
+    constexpr int transitions = 20;
+    Rig rig;
+    QStringList entries;
+    for (int i = 0; i <= transitions; ++i) {
+        const QString song = rig.app.path(QStringLiteral("m%1.mid").arg(i));
+        writeSong(song, 40 + i, 480); // half a second each
+        entries << QStringLiteral("%1 %2").arg(i < transitions ? 1 : 0).arg(song);
+    }
+    TfrmMain *m = rig.open(entries);
+    m->ButtonPlayClick();
+    if (!runUntil([&] { return m->songIndex == transitions && !m->playing; }, 60'000)) {
+        std::printf("medley_gap_ms=failed\n");
+        return;
+    }
+    const auto messages = rig.output->messages();
+    std::vector<double> gaps;
+    for (int i = 0; i < transitions; ++i) {
+        std::int64_t lastOfSong = -1, firstOfNext = -1;
+        for (const auto &msg : messages) {
+            if (isNoteOff(msg) && msg.bytes[1] == 40 + i)
+                lastOfSong = msg.sentUs;
+            if (firstOfNext < 0 && isNoteOn(msg) && msg.bytes[1] == 41 + i)
+                firstOfNext = msg.sentUs;
+        }
+        if (lastOfSong >= 0 && firstOfNext >= 0)
+            gaps.push_back(double(firstOfNext - lastOfSong) / 1000.0);
+    }
+    std::printf("medley_transitions=%zu\n", gaps.size());
+    std::printf("medley_gap_ms_p50=%.1f\n", percentile(gaps, 0.5));
+    std::printf("medley_gap_ms_max=%.1f\n", gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()));
+}
+
+void qsStartLatency()
+{
+    constexpr int samples = 100;
+    Rig rig;
+    const QString song = rig.app.path(QStringLiteral("qs.mid"));
+    writeSong(song, 60, 960); // a step is about 16 ms, so a standby run takes a quarter second
+    rig.app.writeSettings(QStringLiteral("[QS_Mode]\r\nSet=1\r\n"));
+    TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
+    std::vector<double> latencies;
+    for (int i = 0; i < samples; ++i) {
+        if (m->playerState != QsWaiting)
+            m->LoadSelectedSong();
+        QTest::keyClick(m, Qt::Key_Return);
+        if (!runUntil([&] { return m->playerState == StandbyDone; }, 5'000))
+            break;
+        rig.output->take();
+        const std::int64_t pressed = rig.output->nowUs();
+        QTest::keyClick(m, Qt::Key_Return);
+        std::int64_t first = -1;
+        runUntil([&] {
+            for (const auto &msg : rig.output->messages())
+                if (msg.sentUs >= pressed) {
+                    first = msg.sentUs;
+                    return true;
+                }
+            return false;
+        }, 2'000);
+        if (first >= 0)
+            latencies.push_back(double(first - pressed));
+        QTest::keyClick(m, Qt::Key_Escape);
+        runUntil([&] { return !m->playing; }, 2'000);
+    }
+    std::printf("qs_samples=%zu\n", latencies.size());
+    std::printf("qs_start_latency_us_p50=%.0f\n", percentile(latencies, 0.5));
+    std::printf("qs_start_latency_us_p99=%.0f\n", percentile(latencies, 0.99));
+    std::printf("qs_start_latency_us_max=%.0f\n",
+                latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    medleyGap();
+    qsStartLatency();
+    return 0;
+}

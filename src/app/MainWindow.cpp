@@ -337,8 +337,6 @@ void TfrmMain::buildMenusAndToolBars()
     cmdPlay = command(mnuPlayItem, ButtonPlay, &TfrmMain::ButtonPlayClick);
     cmdStop = command(mnuStopItem, ButtonStop, &TfrmMain::ButtonStopClick);
     cmdPrev = command(mnuPrevItem, ButtonPrev, &TfrmMain::ButtonPrevClick);
-    // A plain button whose down state lesson mode sets itself.
-    ButtonLesson->setCheckable(true);
 
     connect(mnuOverItem, &QAction::triggered, this, &TfrmMain::mnuOverItemClick);
     connect(mnuSaveItem, &QAction::triggered, this, &TfrmMain::mnuSaveItemClick);
@@ -388,15 +386,24 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+// A key that the list or the bar did not use travels on to the window; the
+// event filter has run the handler for it already.
+bool TfrmMain::keyFromControl() const
+{
+    const QWidget *focus = focusWidget();
+    return focus == lstLive || focus == trackBar;
+}
+
 void TfrmMain::keyPressEvent(QKeyEvent *event)
 {
-    if (!FormKeyDown(this, event->key(), event->modifiers()))
+    if (keyFromControl() || !FormKeyDown(this, event->key(), event->modifiers()))
         QMainWindow::keyPressEvent(event);
 }
 
 void TfrmMain::keyReleaseEvent(QKeyEvent *event)
 {
-    FormKeyUp(this, event->key(), event->modifiers());
+    if (!keyFromControl())
+        FormKeyUp(this, event->key(), event->modifiers());
     QMainWindow::keyReleaseEvent(event);
 }
 

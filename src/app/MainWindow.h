@@ -208,6 +208,7 @@ protected:
 private:
     void buildLayout();
     void buildMenusAndToolBars();
+    bool keyFromControl() const;
 
     Environment env_;
     std::map<QString, QAction *> actions_;

@@ -339,3 +339,34 @@ TEST(Activation, GuardKeepsTheControlsAsTheyWere)
     m->FormActivate();
     EXPECT_TRUE(m->trackBar->isEnabled());
 }
+
+TEST(Keys, ReachTheMainWindowFromTheBarAndTheLyricsCard)
+{
+    TestApp app;
+    const QString a = app.makeSong("a.mid");
+    const QString b = app.makeSong("b.mid");
+    const QString list = app.makeList("two.mnu", {"0 " + a, "0 " + b});
+    app.start();
+    TfrmMain *m = app.main();
+    app.dialogs.openFile(list);
+    m->action("mnuOpenItem")->trigger();
+    ASSERT_EQ(m->lstLive->count(), 2);
+    ASSERT_EQ(m->lstLive->itemIndex(), 0);
+
+    m->show();
+
+    // Space inverts the current song's medley mark exactly once wherever it
+    // is pressed; the bar ignores it, so it travels on to the window.
+    m->trackBar->setFocus();
+    QTest::keyClick(m->trackBar, Qt::Key_Space);
+    EXPECT_TRUE(m->lstLive->isChecked(0));
+    QTest::keyClick(m->frmWrd, Qt::Key_Space);
+    EXPECT_FALSE(m->lstLive->isChecked(0));
+    m->trackBar->clearFocus();
+    QTest::keyClick(m, Qt::Key_Space);
+    EXPECT_TRUE(m->lstLive->isChecked(0));
+
+    // A swallowed key does not also move the list: Down only chooses.
+    QTest::keyPress(m->lstLive, Qt::Key_Down);
+    EXPECT_EQ(m->lstLive->itemIndex(), 1);
+}

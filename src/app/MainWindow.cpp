@@ -372,38 +372,32 @@ int TfrmMain::showMessage(const QString &text, const QString &caption, int flags
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == lstLive || watched == trackBar) {
-        if (event->type() == QEvent::KeyPress) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            return FormKeyDown(watched, key->key(), key->modifiers());
-        }
-        if (event->type() == QEvent::KeyRelease) {
-            auto *key = static_cast<QKeyEvent *>(event);
+    if ((watched == lstLive || watched == trackBar) &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool press = event->type() == QEvent::KeyPress;
+        if (press && FormKeyDown(watched, key->key(), key->modifiers()))
+            return true; // swallowed: the control does not act on it
+        if (!press)
             FormKeyUp(watched, key->key(), key->modifiers());
-            return false;
-        }
+        // The control acts on the key itself; the key does not travel on to
+        // the window, whose handler has just seen it.
+        watched->event(event);
+        event->accept();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-// A key that the list or the bar did not use travels on to the window; the
-// event filter has run the handler for it already.
-bool TfrmMain::keyFromControl() const
-{
-    const QWidget *focus = focusWidget();
-    return focus == lstLive || focus == trackBar;
-}
-
 void TfrmMain::keyPressEvent(QKeyEvent *event)
 {
-    if (keyFromControl() || !FormKeyDown(this, event->key(), event->modifiers()))
+    if (!FormKeyDown(this, event->key(), event->modifiers()))
         QMainWindow::keyPressEvent(event);
 }
 
 void TfrmMain::keyReleaseEvent(QKeyEvent *event)
 {
-    if (!keyFromControl())
-        FormKeyUp(this, event->key(), event->modifiers());
+    FormKeyUp(this, event->key(), event->modifiers());
     QMainWindow::keyReleaseEvent(event);
 }
 

@@ -208,7 +208,6 @@ protected:
 private:
     void buildLayout();
     void buildMenusAndToolBars();
-    bool keyFromControl() const;
 
     Environment env_;
     std::map<QString, QAction *> actions_;

@@ -353,16 +353,12 @@ TEST(Keys, ReachTheMainWindowFromTheBarAndTheLyricsCard)
     ASSERT_EQ(m->lstLive->count(), 2);
     ASSERT_EQ(m->lstLive->itemIndex(), 0);
 
-    m->show();
-
     // Space inverts the current song's medley mark exactly once wherever it
-    // is pressed; the bar ignores it, so it travels on to the window.
-    m->trackBar->setFocus();
+    // is pressed, though the bar itself has no use for it.
     QTest::keyClick(m->trackBar, Qt::Key_Space);
     EXPECT_TRUE(m->lstLive->isChecked(0));
     QTest::keyClick(m->frmWrd, Qt::Key_Space);
     EXPECT_FALSE(m->lstLive->isChecked(0));
-    m->trackBar->clearFocus();
     QTest::keyClick(m, Qt::Key_Space);
     EXPECT_TRUE(m->lstLive->isChecked(0));
 

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -184,6 +185,19 @@ TEST(Closing, ModifiedNewList)
     EXPECT_TRUE(requestClose(m));
     EXPECT_TRUE(app.settingsExist());
     EXPECT_TRUE(app.dialogs.allUsed());
+}
+
+TEST(Closing, ModifiedNewListSavedAsThenCloses)
+{
+    TestApp app;
+    app.start();
+    TfrmMain *m = app.main();
+    m->listModified = true;
+    app.dialogs.answer(mb::IdYes);
+    app.dialogs.saveFile(app.path("new.mnu"));
+    EXPECT_TRUE(requestClose(m));
+    EXPECT_TRUE(QFileInfo::exists(app.path("new.mnu")));
+    EXPECT_TRUE(app.settingsExist());
 }
 
 TEST(Closing, ModifiedListWithAFileIsOverwrittenWithoutADialog)

@@ -5,7 +5,7 @@
 #include "app/Dialogs.h"
 #include "app/Icons.h"
 #include "app/MainWindow.h"
-#include "app/NullDevice.h"
+#include "app/EngineDevice.h"
 #include "app/Paths.h"
 #include "app/Windows.h"
 
@@ -20,15 +20,16 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(icon(IconId::App));
 
     QtDialogs dialogs;
-    NullDevice device;
     Environment env;
     env.settingsPath = settingsFilePath();
     env.helpPath = helpFilePath();
     env.dialogs = &dialogs;
-    env.device = &device;
     env.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
 
     try {
+        // The output is opened once, here, and kept while songs come and go.
+        std::unique_ptr<engine::MidiSequencer> device = makeSequencer(env.settingsPath);
+        env.device = device.get();
         std::unique_ptr<Windows> windows = createWindows(env);
         TfrmMain *main = windows->frmMain.get();
         app.onException = [main](const QString &message) { main->AppException(message); };

@@ -14,27 +14,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "SmfWriter.h"
-#include "support/TestApp.h"
-#include "app/EngineDevice.h"
+#include "support/EngineShow.h"
 #include "app/MainWindow.h"
-#include "options/TfrmOption.h"
-#include "player/engine/RecordingOutput.h"
 
 using namespace kazoon;
 
 namespace {
-
-// Four quarter notes of one key at the given tempo.
-void writeSong(const QString &path, int key, double bpm)
-{
-    smf::SmfWriter w(0, 480);
-    smf::Track &t = w.addTrack();
-    t.bpm(bpm).programChange(0, 0);
-    for (int beat = 0; beat < 4; ++beat)
-        t.note(0, key, 100, 480);
-    w.writeFile(path.toStdString());
-}
 
 // Runs the event loop until done() or the time limit.
 template <typename F>
@@ -59,30 +44,6 @@ double percentile(std::vector<double> v, double p)
     return v[i];
 }
 
-struct Rig {
-    test::TestApp app;
-    engine::RecordingOutput *output = nullptr;
-    std::unique_ptr<engine::MidiSequencer> sequencer;
-
-    Rig()
-    {
-        auto out = std::make_unique<engine::RecordingOutput>(engine::Driver::Mode::RealTime);
-        output = out.get();
-        sequencer = std::make_unique<engine::MidiSequencer>(std::move(out), uiPoster());
-        app.env.device = sequencer.get();
-    }
-    ~Rig() { app.stop(); }
-
-    TfrmMain *open(const QStringList &entries)
-    {
-        const QString list = app.makeList(QStringLiteral("bench.mnu"), entries);
-        app.start();
-        app.dialogs.openFile(list);
-        app.main()->mnuOpenItemClick();
-        return app.main();
-    }
-};
-
 bool isNoteOn(const engine::RecordingOutput::Message &m)
 {
     return m.bytes.size() == 3 && (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] > 0;
@@ -96,11 +57,11 @@ bool isNoteOff(const engine::RecordingOutput::Message &m)
 void medleyGap()
 {
     constexpr int transitions = 20;
-    Rig rig;
+    test::EngineShow rig(engine::Driver::Mode::RealTime);
     QStringList entries;
     for (int i = 0; i <= transitions; ++i) {
         const QString song = rig.app.path(QStringLiteral("m%1.mid").arg(i));
-        writeSong(song, 40 + i, 480); // half a second each
+        test::writeQuarterNotes(song, 40 + i, 4, 480); // half a second each
         entries << QStringLiteral("%1 %2").arg(i < transitions ? 1 : 0).arg(song);
     }
     TfrmMain *m = rig.open(entries);
@@ -130,9 +91,9 @@ void medleyGap()
 void qsStartLatency()
 {
     constexpr int samples = 100;
-    Rig rig;
+    test::EngineShow rig(engine::Driver::Mode::RealTime);
     const QString song = rig.app.path(QStringLiteral("qs.mid"));
-    writeSong(song, 60, 960); // a step is about 16 ms, so a standby run takes a quarter second
+    test::writeQuarterNotes(song, 60, 4, 960); // a step is about 16 ms, so a standby run takes a quarter second
     rig.app.writeSettings(QStringLiteral("[QS_Mode]\r\nSet=1\r\n"));
     TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
     std::vector<double> latencies;

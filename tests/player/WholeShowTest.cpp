@@ -1,57 +1,27 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
-#include "SmfWriter.h"
-#include "support/TestApp.h"
-#include "app/EngineDevice.h"
+#include "support/EngineShow.h"
 #include "app/MainWindow.h"
-#include "player/engine/RecordingOutput.h"
 
 using namespace kazoon;
-using kazoon::test::TestApp;
 
 namespace {
 
-// Two bars of quarter notes at 120 bpm: 32 steps, four seconds; every song
-// plays its own key so the recording tells the songs apart.
-std::string writeSong(const QString &path, int key)
-{
-    smf::SmfWriter w(0, 480);
-    smf::Track &t = w.addTrack();
-    t.bpm(120).programChange(0, 0);
-    for (int beat = 0; beat < 8; ++beat)
-        t.note(0, key, 100, 480);
-    w.writeFile(path.toStdString());
-    return path.toStdString();
-}
+struct Show : kazoon::test::EngineShow {
+    Show() : EngineShow(engine::Driver::Mode::Manual) {}
 
-struct Show {
-    TestApp app;
-    engine::RecordingOutput *output = nullptr;
-    std::unique_ptr<engine::MidiSequencer> sequencer;
-
-    Show()
-    {
-        auto out = std::make_unique<engine::RecordingOutput>(engine::Driver::Mode::Manual);
-        output = out.get();
-        sequencer = std::make_unique<engine::MidiSequencer>(std::move(out), uiPoster());
-        app.env.device = sequencer.get();
-    }
-    ~Show() { app.stop(); }
-
+    // Three songs of two bars at 120 bpm (32 steps, four seconds), each
+    // sounding its own key, with the given marks.
     TfrmMain *open(const QStringList &marks)
     {
         QStringList entries;
         for (int i = 0; i < marks.size(); ++i) {
             const QString song = app.path(QStringLiteral("song%1.mid").arg(i + 1));
-            writeSong(song, 61 + i);
+            kazoon::test::writeQuarterNotes(song, 61 + i, 8, 120);
             entries << marks[i] + QStringLiteral(" ") + song;
         }
-        const QString list = app.makeList(QStringLiteral("show.mnu"), entries);
-        app.start();
-        app.dialogs.openFile(list);
-        app.main()->mnuOpenItemClick();
-        return app.main();
+        return EngineShow::open(entries);
     }
 
     // One tick of the show: 50 ms of song time, the engine's completions, the

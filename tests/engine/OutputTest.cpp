@@ -61,6 +61,37 @@ TEST(FluidSynthOutput, RendersASongOfflineThroughTheAudioCallbackPath)
     EXPECT_EQ(notified, 1);
 }
 
+TEST(FluidSynthOutput, FileDriverWritesTheShowToAWaveFileInRealTime)
+{
+    const std::string wav = ::testing::TempDir() + "show.wav";
+    std::remove(wav.c_str());
+    {
+        auto output = std::make_unique<FluidSynthOutput>(
+            FluidSynthOptions{"", {{"audio.driver", "file"}, {"audio.file.name", wav}}, true});
+        ASSERT_EQ(output->error(), 0) << output->errorText();
+        PostQueue queue;
+        MidiSequencer seq(std::move(output), queue.poster());
+        seq.Open(chords());
+        seq.Play();
+        for (int i = 0; i < 300 && seq.Mode() != DeviceMode::Stopped; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(seq.Mode(), DeviceMode::Stopped);
+    }
+    std::FILE *f = std::fopen(wav.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<unsigned char> bytes(1 << 20);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    std::fclose(f);
+    ASSERT_GT(bytes.size(), 44u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    const std::uint32_t dataBytes = bytes[40] | bytes[41] << 8 | bytes[42] << 16 | std::uint32_t(bytes[43]) << 24;
+    EXPECT_EQ(dataBytes + 44, bytes.size()) << "the header is finished when the output closes";
+    int loudest = 0;
+    for (std::size_t i = 44; i + 1 < bytes.size(); i += 2)
+        loudest = std::max(loudest, std::abs(int(std::int16_t(bytes[i] | bytes[i + 1] << 8))));
+    EXPECT_GT(loudest, 300) << "the song sounded in the file";
+}
+
 TEST(FluidSynthOutput, MissingSoundFontIsError337AndPlayReportsIt)
 {
     auto output = std::make_unique<FluidSynthOutput>(

@@ -4,6 +4,8 @@
 #include "player/engine/OutputText.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fluidsynth.h>
 #include <sys/stat.h>
@@ -82,14 +84,98 @@ FluidSynthOutput::FluidSynthOutput(const FluidSynthOptions &options)
         return;
     }
     if (options.startAudio) {
-        audio_ = new_fluid_audio_driver2(settings_, &FluidSynthOutput::audioCallback, this);
-        if (!audio_)
+        // The library's file driver renders without our callback, so a file
+        // is written by a renderer of our own that keeps the same timing.
+        bool started = false;
+        if (fluid_settings_str_equal(settings_, "audio.driver", "file")) {
+            started = startFileWriter();
+        } else {
+            audio_ = new_fluid_audio_driver2(settings_, &FluidSynthOutput::audioCallback, this);
+            started = audio_ != nullptr;
+        }
+        if (!started)
             errorText_ = output_text::kNoAudio;
     }
 }
 
+namespace {
+
+void putLe(std::FILE *f, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        std::fputc(int((value >> (8 * i)) & 0xFF), f);
+}
+
+// A 16-bit stereo PCM WAV header for `dataBytes` bytes of samples.
+void writeWavHeader(std::FILE *f, std::uint32_t sampleRate, std::uint32_t dataBytes)
+{
+    std::fseek(f, 0, SEEK_SET);
+    std::fputs("RIFF", f);
+    putLe(f, 36 + dataBytes, 4);
+    std::fputs("WAVEfmt ", f);
+    putLe(f, 16, 4);
+    putLe(f, 1, 2); // PCM
+    putLe(f, 2, 2);
+    putLe(f, sampleRate, 4);
+    putLe(f, sampleRate * 4, 4);
+    putLe(f, 4, 2);
+    putLe(f, 16, 2);
+    std::fputs("data", f);
+    putLe(f, dataBytes, 4);
+}
+
+} // namespace
+
+bool FluidSynthOutput::startFileWriter()
+{
+    char name[4096] = "fluidsynth.wav";
+    fluid_settings_copystr(settings_, "audio.file.name", name, sizeof name);
+    int period = 64;
+    fluid_settings_getint(settings_, "audio.period-size", &period);
+    period = std::clamp(period, 16, 8192);
+    std::FILE *file = std::fopen(name, "wb");
+    if (!file)
+        return false;
+    const auto rate = static_cast<std::uint32_t>(sampleRate_);
+    writeWavHeader(file, rate, 0);
+    fileWriter_ = std::thread([this, file, period, rate] {
+        const auto frames = static_cast<std::size_t>(period);
+        std::vector<float> left(frames), right(frames);
+        std::vector<std::int16_t> pcm(frames * 2);
+        std::uint32_t dataBytes = 0, blocks = 0;
+        const auto blockTime = std::chrono::duration<double>(double(period) / sampleRate_);
+        auto deadline = std::chrono::steady_clock::now();
+        while (!stopFileWriter_.load()) {
+            render(period, left.data(), right.data());
+            for (std::size_t i = 0; i < frames; ++i) {
+                pcm[2 * i] = std::int16_t(std::clamp(left[i], -1.0f, 1.0f) * 32767);
+                pcm[2 * i + 1] = std::int16_t(std::clamp(right[i], -1.0f, 1.0f) * 32767);
+            }
+            if (dataBytes < 0xFFFF0000u - pcm.size() * 2) {
+                std::fwrite(pcm.data(), 2, pcm.size(), file);
+                dataBytes += std::uint32_t(pcm.size() * 2);
+                // Keep the header current about once a second, so a program
+                // that is killed still leaves a file that plays.
+                if (++blocks % (rate / std::uint32_t(period) + 1) == 0) {
+                    writeWavHeader(file, rate, dataBytes);
+                    std::fseek(file, 0, SEEK_END);
+                }
+            }
+            deadline += std::chrono::duration_cast<std::chrono::steady_clock::duration>(blockTime);
+            std::this_thread::sleep_until(deadline);
+        }
+        writeWavHeader(file, rate, dataBytes);
+        std::fclose(file);
+    });
+    return true;
+}
+
 FluidSynthOutput::~FluidSynthOutput()
 {
+    if (fileWriter_.joinable()) {
+        stopFileWriter_.store(true);
+        fileWriter_.join();
+    }
     if (audio_)
         delete_fluid_audio_driver(audio_);
     if (synth_)

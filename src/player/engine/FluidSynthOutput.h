@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -50,6 +51,7 @@ private:
     bool send(std::span<const std::uint8_t> message, std::int64_t timeUs) override;
     void renderTo(int frame);
     static int audioCallback(void *self, int len, int nfx, float *fx[], int nout, float *out[]);
+    bool startFileWriter();
 
     fluid_settings_t *settings_ = nullptr;
     fluid_synth_t *synth_ = nullptr;
@@ -66,6 +68,10 @@ private:
     float *left_ = nullptr, *right_ = nullptr;
     int blockFrames_ = 0, renderedFrames_ = 0;
     std::int64_t blockStartUs_ = 0;
+
+    // audio.driver=file: our own real-time renderer writing a WAV file.
+    std::thread fileWriter_;
+    std::atomic<bool> stopFileWriter_{false};
 };
 
 } // namespace kazoon::engine

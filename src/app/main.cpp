@@ -1,4 +1,6 @@
 #include <QDesktopServices>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <exception>
 
 #include "app/Application.h"
@@ -18,6 +20,12 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("kazoon"));
     QGuiApplication::setDesktopFileName(QStringLiteral("kazoon"));
     QApplication::setWindowIcon(icon(IconId::App));
+
+    // The toolkit's own dialogs (files, fonts, colours) speak Japanese too.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&toolkitTexts);
 
     QtDialogs dialogs;
     Environment env;

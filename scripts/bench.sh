@@ -1,0 +1,9 @@
+#!/bin/sh
+# Builds and runs the benchmark programs; prints one name=value line per figure.
+set -eu
+repo=$(cd "$(dirname "$0")/.." && pwd)
+export KAZOON_BUILD_DIR=${KAZOON_BUILD_DIR:-$repo/build}
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+"$repo/scripts/build.sh" -- kazoon_bench kazoon_bench_show
+"$KAZOON_BUILD_DIR/bench/kazoon_bench"
+"$KAZOON_BUILD_DIR/bench/kazoon_bench_show" 2>/dev/null

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <pthread.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -239,6 +240,34 @@ void measureFluidJitter(const std::string &song)
 
 } // namespace
 
+// The machine's own floor: how late a real-time thread wakes from an absolute
+// sleep, with no engine at all. Jitter figures cannot be better than this.
+void measurePlatformWake()
+{
+    std::thread probe([] {
+        sched_param param{};
+        param.sched_priority = sched_get_priority_max(SCHED_FIFO) - 1;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+        std::vector<std::int64_t> lateness;
+        timespec due{};
+        clock_gettime(CLOCK_MONOTONIC, &due);
+        for (int i = 0; i < 2500; ++i) {
+            due.tv_nsec += 2'000'000;
+            if (due.tv_nsec >= 1'000'000'000) {
+                due.tv_nsec -= 1'000'000'000;
+                ++due.tv_sec;
+            }
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            lateness.push_back(((now.tv_sec - due.tv_sec) * 1'000'000'000LL + (now.tv_nsec - due.tv_nsec)) / 1000);
+        }
+        print("platform_wake_p99_us", percentile(lateness, 0.99));
+        print("platform_wake_max_us", percentile(lateness, 1.0));
+    });
+    probe.join();
+}
+
 int main()
 {
     measureLoad();
@@ -247,6 +276,7 @@ int main()
     measureStartLatency(song);
     measureJitter(song);
     measureFluidJitter(song);
+    measurePlatformWake();
     std::remove(song.c_str());
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,16 +18,27 @@ namespace kazoon::engine::test {
 using Messages = std::vector<RecordingOutput::Message>;
 
 // Stands in for the UI thread's queue of posted calls.
+// Drivers post from their own threads, as they do into the real event loop.
 struct PostQueue {
+    std::mutex mutex;
     std::vector<std::function<void()>> items;
     MidiSequencer::Poster poster()
     {
-        return [this](std::function<void()> f) { items.push_back(std::move(f)); };
+        return [this](std::function<void()> f) {
+            std::lock_guard lock(mutex);
+            items.push_back(std::move(f));
+        };
     }
     void runAll()
     {
-        while (!items.empty()) {
-            auto batch = std::exchange(items, {});
+        for (;;) {
+            std::vector<std::function<void()>> batch;
+            {
+                std::lock_guard lock(mutex);
+                batch = std::exchange(items, {});
+            }
+            if (batch.empty())
+                return;
             for (auto &f : batch)
                 f();
         }
@@ -65,6 +77,7 @@ struct Rig {
 struct SoundState {
     std::array<std::array<int, 128>, 16> notes{};
     std::array<bool, 16> sustain{};
+    std::array<bool, 16> sostenuto{}; // holds its notes through note-offs and all notes off
     std::array<int, 16> bend{};
 
     SoundState() { bend.fill(8192); }
@@ -87,8 +100,10 @@ struct SoundState {
         case 0xB0:
             if (m[1] == 64)
                 sustain[ch] = m[2] >= 64;
+            if (m[1] == 66)
+                sostenuto[ch] = m[2] >= 64;
             if (m[1] == 121)
-                sustain[ch] = false, bend[ch] = 8192;
+                sustain[ch] = sostenuto[ch] = false, bend[ch] = 8192;
             if (m[1] == 123 || m[1] == 120)
                 notes[ch].fill(0);
             break;
@@ -113,7 +128,7 @@ struct SoundState {
     bool silent() const
     {
         for (int ch = 0; ch < 16; ++ch)
-            if (sustain[ch] || bend[ch] != 8192)
+            if (sustain[ch] || sostenuto[ch] || bend[ch] != 8192)
                 return false;
         return sounding() == 0;
     }

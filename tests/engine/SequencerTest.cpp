@@ -255,6 +255,37 @@ TEST(Sequencer, NothingHangsWhateverTheOrderOfCommands)
     EXPECT_EQ(rig.notified, notifying);
 }
 
+// A sostenuto pedal keeps its notes through note-offs, sustain off and all
+// notes off alike: an organ would ring on after the stop.
+TEST(Sequencer, EveryWayOfEndingAPlayLiftsTheSostenutoPedal)
+{
+    SmfWriter w(0, 480);
+    w.addTrack().programChange(0, 19).noteOn(0, 60, 100).controlChange(0, 66, 127).delta(480 * 16)
+        .noteOff(0, 60).controlChange(0, 66, 0);
+    Rig rig;
+    auto &seq = rig.sequencer;
+    seq.Open(writeSong(w, "sostenuto.mid"));
+    const std::vector<std::function<void()>> endings{
+        [&] { seq.Stop(); }, [&] { seq.Pause(); }, [&] { seq.Seek(2); }, [&] { seq.Close(); }};
+    for (std::size_t i = 0; i < endings.size(); ++i) {
+        seq.SeekToStart();
+        seq.Play();
+        rig.advanceMs(300);
+        endings[i]();
+        rig.advanceMs(10);
+        SoundState s;
+        s.apply(rig.output->take());
+        EXPECT_TRUE(s.silent()) << "ending " << i;
+    }
+    seq.Open(writeSong(w, "sostenuto.mid"));
+    seq.SetEndPosition(4);
+    seq.Play();
+    rig.advanceMs(1000);
+    SoundState s;
+    s.apply(rig.output->take());
+    EXPECT_TRUE(s.silent()) << "at the end position";
+}
+
 TEST(Sequencer, OpenPutsEveryChannelIntoAKnownState)
 {
     Rig rig;

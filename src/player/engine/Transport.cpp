@@ -178,8 +178,10 @@ bool Transport::silence(std::int64_t timeUs)
             continue;
         const std::uint8_t cc = static_cast<std::uint8_t>(0xB0 | ch);
         const std::uint8_t sustainOff[] = {cc, 64, 0};
+        const std::uint8_t sostenutoOff[] = {cc, 66, 0}; // it holds notes through all notes off too
         const std::uint8_t notesOff[] = {cc, 123, 0};
         ok = sendOut(sustainOff, timeUs) && ok;
+        ok = sendOut(sostenutoOff, timeUs) && ok;
         ok = sendOut(notesOff, timeUs) && ok;
         if (channels_[ch].bent) {
             const std::uint8_t centre[] = {static_cast<std::uint8_t>(0xE0 | ch), 0, 0x40};

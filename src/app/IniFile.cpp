@@ -192,7 +192,11 @@ void IniFile::save() const
     const QFileInfo info(path_);
     QDir().mkpath(info.absolutePath());
     QSaveFile file(path_);
-    if ((info.exists() && !info.isWritable()) || !file.open(QIODevice::WriteOnly) || file.write(text().toUtf8()) < 0 || !file.commit())
+    const QByteArray bytes = text().toUtf8();
+    // The explicit flush matters: commit() misses a flush that fails part way
+    // (a full disk) and would put a cut-off file in place of the old one.
+    if ((info.exists() && !info.isWritable()) || !file.open(QIODevice::WriteOnly)
+        || file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         throw std::runtime_error(
             QStringLiteral("設定ファイル「%1」に書き込めません").arg(path_).toStdString());
 }

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
 
 #include "app/IniFile.h"
 #include "app/ParseInt.h"
@@ -124,4 +127,40 @@ TEST(IniFile, SavesIntoANewFolderAndNamesTheFileWhenRefused)
         EXPECT_TRUE(QString::fromUtf8(e.what()).contains(blocked));
     }
     EXPECT_EQ(IniFile(path).readInteger("Main", "Top", 0), 1);
+}
+
+TEST(IniFile, ADiskThatFillsUpKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Kazoon.ini");
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("[Main]\nTop=1\n");
+    }
+    IniFile ini(path);
+    for (int i = 0; i < 100; ++i)
+        ini.writeString("Other", QStringLiteral("Key%1").arg(i), QStringLiteral("a value of some length"));
+
+    // A file size limit stands in for a full disk, and holds for root too.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 512;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool refused = false;
+    try {
+        ini.save();
+    } catch (const std::runtime_error &) {
+        refused = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_TRUE(refused);
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("[Main]\nTop=1\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Kazoon.ini"});
 }

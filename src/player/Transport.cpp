@@ -131,10 +131,13 @@ void TfrmMain::PlayTimerTimer()
     };
     // The standby run is played up to the standby step and stops there, so
     // the step is never passed between two ticks. The bar shows where the
-    // song is parked, as the keys start from there.
+    // song is parked, as the keys start from there. The run is stopped, not
+    // paused: a run caught at its end position before the device noticed
+    // would otherwise resume only up to that position, and Enter would
+    // start nothing.
     if (playerState == StandingBy && pos >= standbyPosition) {
         followOnBar();
-        dev.Pause();
+        dev.Stop();
         CheckPlayerError();
         standbyPosition = 0;
         PlayerNotify();

@@ -1,4 +1,8 @@
 #include "PlayerFixture.h"
+#include "support/EngineShow.h"
+#include "player/engine/MidiSequencer.h"
+#include "player/engine/Output.h"
+#include "player/engine/Transport.h"
 
 namespace kazoon::test {
 namespace {
@@ -172,6 +176,60 @@ TEST_F(QsMode, SeekWhileWaitingDropsTheStandby)
 
     w->trackBar->setPosition(20);
     EXPECT_EQ(panel(), (Panel{Ready, false, true, false, false, true, true, 20, false}));
+}
+
+// An output whose clock the test sets and whose driver runs only when told,
+// so the clock can pass the end of a play before the driver has noticed it
+// (a real-time thread that has not woken yet).
+class LaggingOutput final : public engine::Output, private engine::MidiSink {
+public:
+    void attach(engine::Transport *transport) override { transport_ = transport; }
+    std::int64_t nowUs() const override { return now; }
+    void wake() override {}
+    int error() const override { return 0; }
+    std::string errorText() const override { return {}; }
+    void runDriver()
+    {
+        if (transport_)
+            transport_->cycle(now, now + 1, *this);
+    }
+    std::int64_t now = 0;
+
+private:
+    bool send(std::span<const std::uint8_t>, std::int64_t) override { return true; }
+    engine::Transport *transport_ = nullptr;
+};
+
+TEST(QsModeOnTheEngine, StandbyCaughtBeforeTheDriverNoticedItsEndStillStartsTheSong)
+{
+    TestApp app;
+    auto out = std::make_unique<LaggingOutput>();
+    LaggingOutput &output = *out;
+    engine::MidiSequencer sequencer(std::move(out), [](std::function<void()>) {});
+    app.env.device = &sequencer;
+    const QString song = app.path(QStringLiteral("a.mid"));
+    writeQuarterNotes(song, 60, 16, 120); // 64 steps of 125 ms
+    TfrmMain *w = app.start().main();
+    w->lstLive->addLine(QStringLiteral("a.mid"));
+    w->lstDmy.items << QStringLiteral("0 ") + song;
+    w->lstLive->setItemIndex(0);
+    w->mnuQsItemClick();
+    ASSERT_EQ(w->playerState, QsWaiting);
+
+    w->ButtonSBClick();
+    output.runDriver();
+    output.now = 1'900'000; // past step 15; the driver has not run since
+    ASSERT_EQ(sequencer.Position(), 15);
+    w->PlayTimerTimer();
+    ASSERT_EQ(w->playerState, StandbyDone);
+
+    w->ButtonPlayClick();
+    output.runDriver();
+    output.now += 1'000'000;
+    output.runDriver();
+    EXPECT_EQ(sequencer.Mode(), DeviceMode::Playing);
+    EXPECT_GT(sequencer.Position(), 15) << "the song goes on from the standby step";
+    app.stop();
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "player/SequencerDevice.h"
 #include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
+#include "songlist/ListHint.h"
 
 namespace kazoon {
 
@@ -122,8 +123,7 @@ void TfrmMain::ReportLoadFailure()
     trackBar->setEnabled(false);
     statusPanel1->clear();
 
-    lstLive->setToolTip(lstLive->lineText(lstLive->itemIndex())
-                        + QStringLiteral(" をﾛｰﾄﾞできません"));
+    lstLive->setToolTip(songlist::loadFailureHint(lstLive->lineText(lstLive->itemIndex())));
 }
 
 void TfrmMain::CheckPlayerError()

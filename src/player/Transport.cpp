@@ -121,6 +121,15 @@ void TfrmMain::PlayTimerTimer()
         PlayerNotify();
         return;
     }
+    // The output went away mid-song (a cable pulled): the device has stopped
+    // and says why. Stop as Esc would, so the reason is shown at once and the
+    // panel is ready for the next play rather than left running.
+    if (!lessonMode && playing && !LagTimer.isActive() && dev.Mode() == DeviceMode::Stopped
+        && dev.Error() == device_error::PortInUse) {
+        ButtonStopClick();
+        portInUse = false;
+        return;
+    }
     // The mark tells TrackBarChange that this change is the timer's own; it is
     // dropped again at once, so that an assignment that changes nothing
     // cannot leave it to swallow the performer's next seek.
@@ -273,7 +282,10 @@ void TfrmMain::PlayerNotify()
         lstDmy.itemIndex = i + 1;
         lstLive->setItemIndex(i + 1);
     }
-    if (lstLive->isChecked(i)) {
+    // A marked last song repeats, except one with nothing in it: it would
+    // reload and restart without end, and Esc could not stop it.
+    const bool repeatsEmpty = i == lstLive->count() - 1 && dev.Length() == 0;
+    if (lstLive->isChecked(i) && !repeatsEmpty) {
         medleyContinuation = true;
         LoadSelectedSong();
         if (songLoaded)

@@ -187,6 +187,36 @@ TEST_F(Transport, LastSongReloadsWhenUnmarkedAndRepeatsWhenMarked)
     }
 }
 
+TEST_F(Transport, AnEmptyLastSongMarkedToRepeatIsLoadedAgainAndWaits)
+{
+    setList({{"a.mid", 0, true}});
+    w->ButtonPlayClick();
+    dev.finish();
+    dev.deliverNotifications();
+    EXPECT_EQ(opens(), 2);
+    EXPECT_EQ(panel(), (Panel{Ready, false, true, false, false, false, true, 0, false}));
+}
+
+TEST_F(Transport, AnOutputLostMidSongStopsThePlayAndSaysWhy)
+{
+    setList({{"a.mid", 64}, {"b.mid", 64}});
+    w->ButtonPlayClick();
+    playOn(20);
+    dev.loseOutput("MIDI出力ポートが見つかりません。");
+    dev.deliverNotifications();
+    tick();
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    EXPECT_EQ(app.dialogs.boxes[0].text, QStringLiteral("MIDI出力ポートが見つかりません。"));
+    EXPECT_EQ(panel(), (Panel{Ready, false, true, false, false, true, true, 20, false}));
+    EXPECT_EQ(current(), 0) << "the song stays; the show does not move on";
+    EXPECT_FALSE(w->portInUse);
+
+    // With the cable back, Enter plays on from where the song stopped.
+    w->ButtonPlayClick();
+    EXPECT_EQ(panel().state, Playing);
+    EXPECT_EQ(dev.Position(), 20);
+}
+
 TEST_F(Transport, LoadFailureInsideAMedleyStopsTheChain)
 {
     setList({{"a.mid", 32, true}, {"b.mid", 32, true}, {"c.mid", 32}});

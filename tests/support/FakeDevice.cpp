@@ -167,6 +167,15 @@ void FakeDevice::advance(std::int64_t steps)
     }
 }
 
+void FakeDevice::loseOutput(const std::string &text)
+{
+    mode_ = DeviceMode::Stopped;
+    endNotified();
+    error_ = device_error::PortInUse;
+    errorText_ = text;
+    failNext("Stop", device_error::PortInUse, text);
+}
+
 void FakeDevice::deliverNotifications()
 {
     auto due = std::move(pending_);

@@ -35,6 +35,9 @@ public:
         failText_ = text;
     }
 
+    // The output goes away mid-play: the play stops, Error() tells why, and
+    // the next Stop reports it again.
+    void loseOutput(const std::string &text);
     // Moves a play on by `steps` (stopping at the end position or the end).
     void advance(std::int64_t steps);
     // Plays to the end (or end position) at once.

@@ -51,8 +51,9 @@ inline constexpr const char *kTooLarge = "MIDIファイルが大きすぎます�
 } // namespace file_text
 
 // Files above this size are refused, so that a damaged file cannot make us
-// allocate without bound.
-inline constexpr std::size_t kMaxFileSize = 32u << 20;
+// allocate without bound or hold up the window while it loads (real songs
+// are far smaller; the worst file at this size loads in about half a second).
+inline constexpr std::size_t kMaxFileSize = 8u << 20;
 
 // Both throw MidiFileError.
 Song parseMidiFile(std::span<const std::uint8_t> bytes);

@@ -4,9 +4,11 @@
 
 namespace kazoon {
 
-// Kazoon.ini beside the executable when that folder is writable or already
-// holds one (portable use); otherwise $XDG_CONFIG_HOME/kazoon/Kazoon.ini.
+// Kazoon.ini beside the executable when that folder is writable (portable
+// use); otherwise $XDG_CONFIG_HOME/kazoon/Kazoon.ini, seeded from a
+// Kazoon.ini beside the executable the first time.
 QString settingsFilePath();
+QString settingsFilePath(const QString &appDir, bool appDirWritable, const QString &configDir);
 // The help manual's start page beside the executable.
 QString helpFilePath();
 

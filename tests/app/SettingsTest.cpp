@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 
 #include "app/Colors.h"
 #include "app/Command.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
+#include "app/Paths.h"
 #include "lyrics/TfrmWrd.h"
 #include "options/TfrmOption.h"
 #include "support/TestApp.h"
@@ -182,4 +186,26 @@ TEST(Settings, DamagedFilesNeverStopTheProgram)
         const IniFile ini(app.settingsPath());
         EXPECT_EQ(ini.readInteger("Repeat", "Set", -1), 0);
     }
+}
+
+TEST(Settings, FileLocationBesideTheProgramOrPersonal)
+{
+    QTemporaryDir dir;
+    const QString app = dir.filePath("app"), config = dir.filePath("config");
+    QDir().mkpath(app);
+    EXPECT_EQ(settingsFilePath(app, true, config), app + "/Kazoon.ini");
+    EXPECT_EQ(settingsFilePath(app, false, config), config + "/kazoon/Kazoon.ini");
+
+    // A file beside a program in a read-only folder is carried over once, so
+    // its settings stay and can be saved; later runs keep the personal file.
+    QFile beside(app + "/Kazoon.ini");
+    ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
+    beside.write("[QS_Mode]\r\nSet=1\r\n");
+    beside.close();
+    const QString personal = settingsFilePath(app, false, config);
+    EXPECT_EQ(IniFile(personal).readBool("QS_Mode", "Set", false), true);
+    IniFile changed(personal);
+    changed.writeBool("QS_Mode", "Set", false);
+    changed.save();
+    EXPECT_EQ(IniFile(settingsFilePath(app, false, config)).readBool("QS_Mode", "Set", true), false);
 }

@@ -1,9 +1,10 @@
 #include "app/IniFile.h"
 
+#include "app/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <stdexcept>
 
@@ -191,12 +192,7 @@ void IniFile::save() const
     // A read-only settings file is the user's choice: refuse rather than replace it.
     const QFileInfo info(path_);
     QDir().mkpath(info.absolutePath());
-    QSaveFile file(path_);
-    const QByteArray bytes = text().toUtf8();
-    // The explicit flush matters: commit() misses a flush that fails part way
-    // (a full disk) and would put a cut-off file in place of the old one.
-    if ((info.exists() && !info.isWritable()) || !file.open(QIODevice::WriteOnly)
-        || file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
+    if ((info.exists() && !info.isWritable()) || replaceFile(path_, text().toUtf8()).result != FileWrite::Ok)
         throw std::runtime_error(
             QStringLiteral("設定ファイル「%1」に書き込めません").arg(path_).toStdString());
 }

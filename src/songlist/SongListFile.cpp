@@ -1,9 +1,10 @@
 #include "songlist/SongListFile.h"
 
+#include "app/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace kazoon::songlist {
@@ -121,23 +122,22 @@ QString openFailureReason(const QString &path)
 
 QString writeFile(const QString &path, const QStringList &entries)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return openFailureReason(path) + QStringLiteral("\r\n(") + file.errorString() + u')';
     QByteArray bytes;
     for (const QString &entry : entries) {
         bytes += entry.toUtf8();
         bytes += "\r\n";
     }
-    // Without a commit the temporary file is discarded and the old list stays.
-    // The explicit flush matters: commit() does not notice a flush that fails
-    // part way (a full disk) and would put a cut-off list in place.
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
-        const QString error = file.errorString();
-        return QStringLiteral("書き込み中にエラーが起きました。ディスクの空きを確認してください。\r\n(")
-               + error + u')';
+    const FileWrite written = replaceFile(path, bytes);
+    switch (written.result) {
+    case FileWrite::Ok:
+        return QString();
+    case FileWrite::CannotOpen:
+        return openFailureReason(path) + QStringLiteral("\r\n(") + written.errorString + u')';
+    case FileWrite::CannotWrite:
+        break;
     }
-    return QString();
+    return QStringLiteral("書き込み中にエラーが起きました。ディスクの空きを確認してください。\r\n(")
+           + written.errorString + u')';
 }
 
 BulkStates bulkStates(const QList<bool> &marks)

@@ -4,11 +4,10 @@
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
-#include <csignal>
-#include <sys/resource.h>
 
 #include "app/IniFile.h"
 #include "app/ParseInt.h"
+#include "support/DiskFull.h"
 
 using namespace kazoon;
 
@@ -142,21 +141,14 @@ TEST(IniFile, ADiskThatFillsUpKeepsTheOldFile)
     for (int i = 0; i < 100; ++i)
         ini.writeString("Other", QStringLiteral("Key%1").arg(i), QStringLiteral("a value of some length"));
 
-    // A file size limit stands in for a full disk, and holds for root too.
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 512;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     bool refused = false;
-    try {
-        ini.save();
-    } catch (const std::runtime_error &) {
-        refused = true;
-    }
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(kazoon::test::withFileSizeLimit(512, [&] {
+        try {
+            ini.save();
+        } catch (const std::runtime_error &) {
+            refused = true;
+        }
+    }));
 
     EXPECT_TRUE(refused);
     QFile kept(path);

@@ -4,11 +4,10 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <csignal>
-#include <sys/resource.h>
 
 #include "songlist/ListHint.h"
 #include "songlist/SongListFile.h"
+#include "support/DiskFull.h"
 
 using namespace kazoon::songlist;
 
@@ -159,20 +158,12 @@ TEST_F(SongListFileIo, FailedWriteLeavesTheOldFile)
 
     EXPECT_NE(writeFile(path("no/such/folder/list.mnu"), {"0 /a.mid"}), QString());
 
-    // A disk that fills up half way (a file size limit stands in for it,
-    // and holds for root too).
+    // A disk that fills up half way.
     QStringList entries;
     for (int i = 0; i < 200; ++i)
         entries.append(QStringLiteral("0 /songs/%1.mid").arg(i));
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 512;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = writeFile(target, entries);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
+    QString error;
+    ASSERT_TRUE(kazoon::test::withFileSizeLimit(512, [&] { error = writeFile(target, entries); }));
 
     EXPECT_NE(error, QString());
     EXPECT_EQ(readBytes(target), "0 /old.mid\r\n");

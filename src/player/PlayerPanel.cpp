@@ -34,6 +34,15 @@ int standbyOffset(const TfrmMain &w)
     return w.frmOption ? w.frmOption->StepBar->value() : 0;
 }
 
+bool refusedByBusyPort(TfrmMain &w)
+{
+    w.CheckPlayerError();
+    if (!w.portInUse)
+        return false;
+    w.portInUse = false;
+    return true;
+}
+
 void startOnce(QTimer &timer)
 {
     if (!timer.isActive())

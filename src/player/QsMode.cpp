@@ -33,11 +33,8 @@ void TfrmMain::ButtonSBClick()
         dev.SetNotifyNext(false);
         dev.SetEndPosition(standbyPosition);
         dev.Play();
-        CheckPlayerError();
-        if (portInUse) {
-            portInUse = false;
+        if (player::refusedByBusyPort(*this))
             return;
-        }
     }
     cmdSB->setEnabled(false);
     cmdSB->setDown(true);

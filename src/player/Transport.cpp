@@ -16,11 +16,8 @@ void TfrmMain::ButtonPlayClick()
     if (playerState == StandbyDone) {
         dev.SetNotifyNext(true);
         dev.Resume();
-        CheckPlayerError();
-        if (portInUse) {
-            portInUse = false;
+        if (player::refusedByBusyPort(*this))
             return;
-        }
         playerState = Playing;
     } else {
         if (lessonMode) {
@@ -32,12 +29,9 @@ void TfrmMain::ButtonPlayClick()
         // as the backstop (a second report finds the next song and does nothing).
         dev.SetNotifyNext(true);
         dev.Play();
-        CheckPlayerError();
         // A refused play leaves the panel as it was, its state included.
-        if (portInUse) {
-            portInUse = false;
+        if (player::refusedByBusyPort(*this))
             return;
-        }
         playerState = lessonMode ? Lesson : Playing;
     }
     cmdPlay->setDown(true);

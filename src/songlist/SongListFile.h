@@ -5,19 +5,17 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/TextFile.h"
+
 namespace kazoon::songlist {
 
 // A song list beyond this size (some ten thousand songs) is not a song list;
 // it is reported as broken rather than read and split into lines.
 constexpr qint64 kMaxFileSize = 1024 * 1024;
 
-// UTF-8 (a leading byte-order mark is skipped); bytes that are not valid
-// UTF-8 are read as Shift-JIS, as lists made on Japanese systems are.
-QString decodeText(const QByteArray &bytes);
-
-// Splits at CR LF, a lone CR or a lone LF. A line end at the very end of the
-// text does not make an extra empty line; an empty text has no lines.
-QStringList splitLines(const QString &text);
+// The decoding and line splitting shared with the lyrics cards (app/TextFile).
+using kazoon::decodeText;
+using kazoon::splitLines;
 
 struct ReadResult {
     enum Status { Ok, Unreadable, TooLarge } status = Ok;

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <optional>
+
+namespace kazoon::lyrics {
+
+// A card is a few pages of lyrics; anything bigger is not a card and is
+// treated as no card at all.
+constexpr qint64 kMaxCardSize = 1024 * 1024;
+
+// A card cut into pages: steps[i] is the line of mark i as read (for
+// lstStep), pages[i] the page it opens, its lines joined with CR LF (for
+// lstWrd). A usable card has as many pages as marks, at least one; an
+// unusable one has neither.
+struct LyricsCard {
+    QStringList steps;
+    QStringList pages;
+    bool usable() const { return !steps.isEmpty(); }
+};
+
+// The value of a step mark line: a whole-line integer of 0 or more by the
+// program's integer rule. Anything else is a text line.
+std::optional<int> stepMark(QStringView line);
+
+// Cuts a card's lines into pages. The first line must be a mark and every
+// mark but a last line needs at least one text line; otherwise the card is
+// unusable and the result is empty.
+LyricsCard parseLyricsCard(const QStringList &lines);
+
+// Decodes a card's bytes (UTF-8, or Shift-JIS when not valid UTF-8) and
+// parses it.
+LyricsCard parseLyricsCard(const QByteArray &bytes);
+
+// Reads and parses the card at path. A card that does not exist, cannot be
+// read, is not a regular file or is larger than kMaxCardSize is unusable,
+// like a damaged one: the song simply has no lyrics.
+LyricsCard readLyricsCard(const QString &path);
+
+// What the lyrics label shows: a page index, or one of these.
+constexpr int kEmptyPage = -1; // the empty text
+constexpr int kKeepPage = -2;  // leave the shown text as it is
+
+// The page for the step display (the text of lblStep: "0" at the top of the
+// song, otherwise the position plus 1) and the position in steps. Marks are
+// given as their lines (lstStep) or as their values. Scans the marks once
+// and allocates nothing, so it can run on every tick.
+int pageForPosition(const QStringList &steps, QStringView stepDisplay, int position);
+int pageForPosition(const QList<int> &marks, QStringView stepDisplay, int position);
+
+// Where cards are kept: beside the song (RadioWrd1) or in the lyrics folder
+// of the options (RadioWrd2); the values are those of the settings file.
+enum class FolderMode { BesideSong = 1, LyricsFolder = 2 };
+
+// The card's file name: the song's file name without its last three
+// characters, followed by "txt" (Song.mid gives Song.txt). A name of fewer
+// than three characters is kept whole.
+QString cardName(const QString &songFileName);
+
+// The full path of the song's card in the given folder mode; lyricsFolder is
+// used in LyricsFolder mode only, with or without a trailing "/".
+QString cardPath(const QString &songFileName, FolderMode mode, const QString &lyricsFolder);
+
+} // namespace kazoon::lyrics

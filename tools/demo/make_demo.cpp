@@ -1,4 +1,5 @@
-// Writes the demo songs and a song list that names them by absolute path:
+// Writes the demo songs, their lyrics cards and a song list that names them
+// by absolute path:
 //   make_demo <folder>
 // Four short General MIDI songs of our own: an opening, a two-song medley
 // (the first marked to run into the second) and a closing ballad.
@@ -197,6 +198,54 @@ SmfWriter ballad()
     return song;
 }
 
+// Lyrics cards: a step mark (the number the step display shows, the position
+// plus 1; a bar of 4/4 is 16 steps) and the lines of its page. The opening
+// and the ballad are five bars long (80 steps), the first medley song four
+// (64), the second four and a half (72).
+const char *const kOpeningCard =
+    "1\r\n幕が上がれば\r\n光の中へ\r\n"
+    "17\r\n手拍子ひとつ\r\n胸が鳴る\r\n"
+    "33\r\nさあ 声を合わせて\r\n"
+    "49\r\n今夜の歌を\r\n"
+    "65\r\nはじめよう！\r\n";
+
+// A first mark 0 shows its page while the song waits at its top.
+const char *const kMedleyFirstCard =
+    "0\r\nゆっくり歩こう\r\n川沿いの道\r\n"
+    "17\r\n風がほほを\r\nなでてゆく\r\n"
+    "33\r\n少しずつ\r\n足が速くなる\r\n"
+    "49\r\n次の角まで\r\n走りだせ！\r\n";
+
+const char *const kMedleySecondCard =
+    "1\r\n走れ 走れ\r\nどこまでも\r\n"
+    "17\r\n夕焼け空を\r\n追いかけて\r\n"
+    "33\r\n息が切れても\r\n"
+    "49\r\n止まらない\r\n"
+    "65\r\nイェイ！\r\n";
+
+const char *const kBalladCard =
+    "1\r\n静かな夜に\r\n灯りをともす\r\n"
+    "17\r\nあなたの声が\r\n聞こえる気がする\r\n"
+    "33\r\n遠い町でも\r\n同じ月を見て\r\n"
+    "49\r\nまた会える日を\r\n待っている\r\n"
+    "65\r\nおやすみ\r\n";
+
+// Writes through a temporary file, so that a file is there whole or not at all.
+bool writeText(const fs::path &path, const std::string &text)
+{
+    fs::path temp = path;
+    temp += ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << text;
+        if (!out.flush())
+            return false;
+    }
+    std::error_code ec;
+    fs::rename(temp, path, ec);
+    return !ec;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -217,36 +266,33 @@ int main(int argc, char **argv)
         const char *file;
         SmfWriter song;
         bool medley;
+        const char *card;
     };
     const Entry songs[] = {
-        {"01_opening.mid", opening(), false},
-        {"02_medley_a.mid", medleyFirst(), true},
-        {"03_medley_b.mid", medleySecond(), false},
-        {"04_ballad.mid", ballad(), false},
+        {"01_opening", opening(), false, kOpeningCard},
+        {"02_medley_a", medleyFirst(), true, kMedleyFirstCard},
+        {"03_medley_b", medleySecond(), false, kMedleySecondCard},
+        {"04_ballad", ballad(), false, kBalladCard},
     };
 
     std::string list;
     for (const Entry &e : songs) {
-        const fs::path path = folder / e.file;
+        const fs::path path = folder / (std::string(e.file) + ".mid");
         if (!e.song.writeFile(path.string())) {
             std::cerr << "make_demo: cannot write " << path.string() << "\n";
+            return 1;
+        }
+        // The card sits beside its song, named after it.
+        const fs::path card = folder / (std::string(e.file) + ".txt");
+        if (!writeText(card, e.card)) {
+            std::cerr << "make_demo: cannot write " << card.string() << "\n";
             return 1;
         }
         list += (e.medley ? "1 " : "0 ") + path.string() + "\r\n";
     }
 
     const fs::path listPath = folder / "demo.mnu";
-    const fs::path temp = folder / "demo.mnu.tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << list;
-        if (!out.flush()) {
-            std::cerr << "make_demo: cannot write " << temp.string() << "\n";
-            return 1;
-        }
-    }
-    fs::rename(temp, listPath, ec);
-    if (ec) {
+    if (!writeText(listPath, list)) {
         std::cerr << "make_demo: cannot write " << listPath.string() << "\n";
         return 1;
     }

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const LyricsCard card = parseLyricsCard(bytes);
-    check(card.steps.size() == card.pages.size());
+    check(card.steps.size() == card.pages.size() && card.marks.size() == card.steps.size());
     check(card.usable() == !card.steps.isEmpty());
     if (!card.usable())
         return 0;
@@ -49,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(kazoon::parseInteger(QString::number(*mark)) == mark);
         marks.append(*mark);
     }
+    check(marks == card.marks);
     for (const QString &page : card.pages) {
         if (page.isEmpty())
             continue;
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     const LyricsCard again = parseLyricsCard(serialise(card));
-    check(again.steps == card.steps && again.pages == card.pages);
+    check(again.steps == card.steps && again.marks == card.marks && again.pages == card.pages);
 
     // A few positions taken from the input's last bytes, the ends, and the
     // marks themselves and their neighbours.

@@ -24,9 +24,10 @@ LyricsCard parseLyricsCard(const QStringList &lines)
     const qsizetype n = lines.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QString &line = lines.at(i);
-        if (stepMark(line)) {
+        if (const std::optional<int> mark = stepMark(line)) {
             // Two marks in a row leave a mark without a page: caught below.
             card.steps.append(line);
+            card.marks.append(*mark);
             afterMark = true;
             if (i == n - 1)
                 card.pages.append(QString());

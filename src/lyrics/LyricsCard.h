@@ -13,11 +13,12 @@ namespace kazoon::lyrics {
 constexpr qint64 kMaxCardSize = 1024 * 1024;
 
 // A card cut into pages: steps[i] is the line of mark i as read (for
-// lstStep), pages[i] the page it opens, its lines joined with CR LF (for
-// lstWrd). A usable card has as many pages as marks, at least one; an
-// unusable one has neither.
+// lstStep), marks[i] its value, pages[i] the page it opens, its lines joined
+// with CR LF (for lstWrd). A usable card has as many pages as marks, at
+// least one; an unusable one has none of the three.
 struct LyricsCard {
     QStringList steps;
+    QList<int> marks;
     QStringList pages;
     bool usable() const { return !steps.isEmpty(); }
 };

@@ -64,8 +64,11 @@ TEST(LyricsCard, LinesBecomeMarksAndPages)
         const LyricsCard card = parseLyricsCard(row.lines);
         EXPECT_EQ(card.steps, row.steps);
         EXPECT_EQ(card.pages, row.pages);
+        EXPECT_EQ(card.marks.size(), row.steps.size());
         EXPECT_EQ(card.usable(), !row.steps.isEmpty());
     }
+    const QStringList forms{" 5", "a", "+7", "b", "$10", "c", "x1F", "d", "0X20", "e"};
+    EXPECT_EQ(parseLyricsCard(forms).marks, (QList<int>{5, 7, 16, 31, 32}));
 }
 
 TEST(LyricsCard, PageFollowsTheStepDisplayAndThePosition)

@@ -199,3 +199,21 @@ TEST(OutputControl, TheOutputSwitchedThroughTheEnvironmentIsWrittenAtClose)
 }
 
 } // namespace
+
+// The program's own opener: silence opens anywhere, a missing port does not.
+TEST(OutputControl, TheRealOpenerSwitchesToSilenceAndRefusesAMissingPort)
+{
+    OutputConfig none;
+    none.device = OutputConfig::Device::None;
+    auto sequencer = makeSequencer(none);
+    EngineOutputControl control(*sequencer, none);
+    for (const QString &path : control.soundFonts())
+        EXPECT_TRUE(path.endsWith(".sf2", Qt::CaseInsensitive) || path.endsWith(".sf3", Qt::CaseInsensitive));
+    control.ports(); // none on a machine without MIDI, but it answers
+
+    const QString reason = control.apply(portConfig("Kazoon test port that is not there"));
+    EXPECT_TRUE(reason.startsWith("MIDI出力ポートを使用できません。")) << reason.toStdString();
+    EXPECT_EQ(control.config().device, OutputConfig::Device::None);
+    EXPECT_EQ(sequencer->output().error(), 0);
+    EXPECT_EQ(control.apply(none), QString());
+}

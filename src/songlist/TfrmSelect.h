@@ -25,7 +25,7 @@ namespace editor {
 QString joinPath(const QString &folder, const QString &fileName);
 // The folder of a path, up to and including its last "/"; empty without one.
 QString folderOf(const QString &path);
-using kazoon::orderDriveRoots;
+using kazoon::orderDriveRoots; // the drive box order, kept by the folder pane
 } // namespace editor
 
 // The song list editor: the performer picks MIDI files from disk and puts

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
+#include "app/OutputControl.h"
 #include "player/engine/MidiSequencer.h"
 #include "player/engine/OutputConfig.h"
 
@@ -18,9 +20,33 @@ engine::MidiSequencer::Poster uiPoster();
 //   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>
 //   [FluidSynth] <synthesizer setting>=<value>, e.g. synth.gain=0.6
 engine::OutputConfig readOutputConfig(const IniFile &ini);
+// Writes the config back in place. Synthesizer settings the config does not
+// hold stay in the file as the user wrote them.
+void writeOutputConfig(IniFile &ini, const engine::OutputConfig &config);
 
-// The program's sequencer device on the output of the settings file. The
-// output is opened here, once; songs come and go on it.
-std::unique_ptr<engine::MidiSequencer> makeSequencer(const QString &settingsPath);
+// The program's sequencer device on the configured output; songs come and go
+// on it, and the output changes only through EngineOutputControl.
+std::unique_ptr<engine::MidiSequencer> makeSequencer(const engine::OutputConfig &config);
+
+// The output control of the program's own engine.
+class EngineOutputControl final : public OutputControl {
+public:
+    using Opener = std::function<std::unique_ptr<engine::Output>(const engine::OutputConfig &)>;
+
+    // `config` is the one the sequencer's output was opened with; `open`
+    // builds outputs (never null; tests put recording outputs in).
+    EngineOutputControl(engine::MidiSequencer &sequencer, engine::OutputConfig config,
+                        Opener open = engine::openOutput);
+
+    engine::OutputConfig config() const override { return config_; }
+    QStringList ports() const override;
+    QStringList soundFonts() const override;
+    QString apply(const engine::OutputConfig &config) override;
+
+private:
+    engine::MidiSequencer &sequencer_;
+    engine::OutputConfig config_;
+    Opener open_;
+};
 
 } // namespace kazoon

@@ -6,17 +6,19 @@
 
 namespace kazoon {
 
+class OutputControl;
 class SequencerDevice;
 class UiDialogs;
 
 // What the windows need from the world outside them. The program fills it
 // with the real things; tests with temporary folders, scripted dialogs and a
-// scripted or recording device.
+// scripted or recording device and a fake output control.
 struct Environment {
     QString settingsPath;        // the settings file Kazoon.ini
     QString helpPath;            // the help manual's start page
     UiDialogs *dialogs = nullptr;
     SequencerDevice *device = nullptr;
+    OutputControl *output = nullptr; // the device's sound output; null when it has none to switch
     std::function<void(const QUrl &)> openUrl; // web and mail addresses, help
 };
 

@@ -9,6 +9,7 @@
 #include "app/Application.h"
 #include "app/Command.h"
 #include "app/Dialogs.h"
+#include "app/EngineDevice.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
 #include "app/TfrmAbout.h"
@@ -117,6 +118,8 @@ void TfrmMain::writeSettings()
         ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"),
                       frmOption->chkOnRep->isChecked());
     }
+    if (env_.output)
+        writeOutputConfig(ini, env_.output->config());
     ini.save();
 }
 

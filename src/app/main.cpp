@@ -8,6 +8,7 @@
 #include "app/Icons.h"
 #include "app/MainWindow.h"
 #include "app/EngineDevice.h"
+#include "app/IniFile.h"
 #include "app/Paths.h"
 #include "app/Windows.h"
 
@@ -35,9 +36,13 @@ int main(int argc, char **argv)
     env.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
 
     try {
-        // The output is opened once, here, and kept while songs come and go.
-        std::unique_ptr<engine::MidiSequencer> device = makeSequencer(env.settingsPath);
+        // The output is opened here and kept while songs come and go; only
+        // the output control changes it.
+        const engine::OutputConfig output = readOutputConfig(IniFile(env.settingsPath));
+        std::unique_ptr<engine::MidiSequencer> device = makeSequencer(output);
+        EngineOutputControl outputControl(*device, output);
         env.device = device.get();
+        env.output = &outputControl;
         std::unique_ptr<Windows> windows = createWindows(env);
         TfrmMain *main = windows->frmMain.get();
         app.onException = [main](const QString &message) { main->AppException(message); };

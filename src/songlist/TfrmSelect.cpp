@@ -2,19 +2,14 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QFileSystemModel>
-#include <QHeaderView>
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QStorageInfo>
-#include <QStyledItemDelegate>
 #include <QTimer>
-#include <QTreeView>
 #include <algorithm>
 
 #include "app/Command.h"
@@ -40,38 +35,9 @@ QString folderOf(const QString &path)
     return slash < 0 ? QString() : path.left(slash + 1);
 }
 
-QStringList orderDriveRoots(QStringList roots)
-{
-    roots.removeDuplicates();
-    std::sort(roots.begin(), roots.end(), [](const QString &a, const QString &b) {
-        if ((a == QLatin1String("/")) != (b == QLatin1String("/")))
-            return a == QLatin1String("/");
-        return a < b;
-    });
-    return roots;
-}
-
 } // namespace editor
 
 namespace {
-
-// Songs are listed in rows of a fixed height, as in the main window's list.
-class FixedRowDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), 14};
-    }
-};
-
-// A volume that cannot be listed (no medium, lost network share, no
-// permission) is "not ready" for the drive box.
-bool volumeReady(const QString &root)
-{
-    const QFileInfo info(root);
-    return info.isDir() && info.isReadable() && info.isExecutable() && QStorageInfo(root).isReady();
-}
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, QRect geometry)
 {
@@ -94,7 +60,6 @@ TfrmSelect::TfrmSelect(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     setFont(font);
 
     buildControls();
-    fillDriveBox();
     setFolder(QDir::currentPath());
     selectDriveOfFolder();
 }
@@ -105,20 +70,9 @@ void TfrmSelect::buildControls()
     cmdOk = makeButton(this, "cmdOk", QStringLiteral("OK"), {232, 248, 73, 25});
     cmdCan = makeButton(this, "cmdCan", QStringLiteral("キャンセル"), {312, 248, 73, 25});
 
-    DriveComboBox = new QComboBox(this);
-    DriveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
-    DriveComboBox->setGeometry(16, 16, 185, DriveComboBox->sizeHint().height());
-
-    dirModel_ = new QFileSystemModel(this);
-    dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    dirModel_->setRootPath(QDir::rootPath());
-    DirectoryListBox = new QTreeView(this);
-    DirectoryListBox->setObjectName(QStringLiteral("DirectoryListBox"));
-    DirectoryListBox->setGeometry(16, 40, 185, 113);
-    DirectoryListBox->setModel(dirModel_);
-    DirectoryListBox->setHeaderHidden(true);
-    for (int column = 1; column < dirModel_->columnCount(); ++column)
-        DirectoryListBox->hideColumn(column);
+    folderPane_ = new FolderPane(this, {16, 16, 185, 0}, {16, 40, 185, 113});
+    DriveComboBox = folderPane_->driveBox();
+    DirectoryListBox = folderPane_->folderTree();
 
     fileModel_ = new QFileSystemModel(this);
     fileModel_->setFilter(QDir::Files);
@@ -143,21 +97,14 @@ void TfrmSelect::buildControls()
     lstSong->setGeometry(216, 88, 185, 145);
     lstSong->setSelectionMode(QAbstractItemView::SingleSelection);
     lstSong->setUniformItemSizes(true);
-    lstSong->setItemDelegate(new FixedRowDelegate(lstSong));
+    // Songs are listed in rows of a fixed height, as in the main window's list.
+    lstSong->setItemDelegate(new FixedRowDelegate(14, lstSong));
 
     connect(cmdOk, &QPushButton::clicked, this, &TfrmSelect::cmdOkClick);
     connect(cmdCan, &QPushButton::clicked, this, &TfrmSelect::cmdCanClick);
-    connect(DriveComboBox, &QComboBox::activated, this, &TfrmSelect::DriveComboBoxChange);
-    connect(DirectoryListBox->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid())
-                    showFileFolder(dirModel_->filePath(current));
-            });
-    // The folder's row moves while the folders above it are listed and
-    // sorted; keep it in view until they are.
-    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this](const QString &path) {
-        if (folder_.startsWith(path))
-            QTimer::singleShot(0, this, &TfrmSelect::revealFolder);
+    connect(folderPane_, &FolderPane::folderChanged, this, &TfrmSelect::showFileFolder);
+    connect(folderPane_, &FolderPane::volumeRefused, this, [this](const QString &message) {
+        main_->showMessage(message, kAppTitle, mb::IconStop);
     });
     connect(FileListBox->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfrmSelect::FileListBoxClick);
@@ -174,16 +121,6 @@ void TfrmSelect::buildControls()
     });
 }
 
-void TfrmSelect::fillDriveBox()
-{
-    QStringList roots;
-    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes())
-        roots << volume.rootPath();
-    roots << QDir::rootPath();
-    for (const QString &root : editor::orderDriveRoots(roots))
-        DriveComboBox->addItem(root, root);
-}
-
 int TfrmSelect::execWith(const QString &caption)
 {
     setWindowTitle(caption);
@@ -193,42 +130,13 @@ int TfrmSelect::execWith(const QString &caption)
     return result;
 }
 
-void TfrmSelect::setFolder(const QString &folder)
-{
-    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
-    const QModelIndex index = dirModel_->index(path);
-    if (index.isValid()) {
-        DirectoryListBox->setCurrentIndex(index);
-        DirectoryListBox->scrollTo(index);
-    }
-    showFileFolder(path);
-}
-
 void TfrmSelect::showFileFolder(const QString &folder)
 {
-    if (folder == folder_)
-        return;
-    folder_ = folder;
     // A selection left from the previous folder would be added under the new one.
     FileListBox->clearSelection();
     fileModel_->setRootPath(folder);
     FileListBox->setRootIndex(fileModel_->index(folder));
     FileListBoxClick();
-}
-
-void TfrmSelect::selectDriveOfFolder()
-{
-    int best = -1;
-    qsizetype bestLength = -1;
-    for (int i = 0; i < DriveComboBox->count(); ++i) {
-        const QString root = DriveComboBox->itemData(i).toString();
-        const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
-        if ((folder_ == root || folder_.startsWith(prefix)) && root.size() > bestLength) {
-            best = i;
-            bestLength = root.size();
-        }
-    }
-    DriveComboBox->setCurrentIndex(best);
 }
 
 void TfrmSelect::setSongs(const QStringList &entries, const QStringList &names)
@@ -259,7 +167,7 @@ void TfrmSelect::cmdAddClick()
               [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     for (const QModelIndex &file : std::as_const(files)) {
         const QString name = fileModel_->fileName(file);
-        lstTemp << QStringLiteral("0 ") + editor::joinPath(folder_, name);
+        lstTemp << QStringLiteral("0 ") + editor::joinPath(folder(), name);
         lstSong->addItem(name);
     }
     FileListBox->clearSelection();
@@ -378,17 +286,6 @@ void TfrmSelect::reject()
     clearLists();
 }
 
-void TfrmSelect::DriveComboBoxChange()
-{
-    const QString root = DriveComboBox->currentData().toString();
-    if (!volumeReady(root)) {
-        selectDriveOfFolder();
-        main_->showMessage(QStringLiteral("デバイスの準備ができていません。"), kAppTitle, mb::IconStop);
-        return;
-    }
-    setFolder(root);
-}
-
 void TfrmSelect::clearLists()
 {
     const QScopedValueRollback quiet(quiet_, quiet_ + 1);
@@ -400,11 +297,6 @@ void TfrmSelect::setOkDefault(bool enabled)
 {
     cmdOk->setEnabled(enabled);
     cmdOk->setDefault(enabled);
-}
-
-void TfrmSelect::revealFolder()
-{
-    DirectoryListBox->scrollTo(DirectoryListBox->currentIndex());
 }
 
 void TfrmSelect::setVisible(bool visible)
@@ -421,7 +313,7 @@ void TfrmSelect::showEvent(QShowEvent *event)
     if (const QScreen *s = screen())
         move(s->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
-    QTimer::singleShot(0, this, &TfrmSelect::revealFolder);
+    QTimer::singleShot(0, folderPane_, &FolderPane::revealFolder);
 }
 
 } // namespace kazoon

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include "app/FolderPane.h"
+
 class QComboBox;
 class QFileSystemModel;
 class QListView;
@@ -23,8 +25,7 @@ namespace editor {
 QString joinPath(const QString &folder, const QString &fileName);
 // The folder of a path, up to and including its last "/"; empty without one.
 QString folderOf(const QString &path);
-// Volume roots in the order of the drive box: "/" first, the others sorted.
-QStringList orderDriveRoots(QStringList roots);
+using kazoon::orderDriveRoots; // the drive box order, kept by the folder pane
 } // namespace editor
 
 // The song list editor: the performer picks MIDI files from disk and puts
@@ -41,12 +42,12 @@ public:
     int execWith(const QString &caption);
 
     // The folder shown by the folder and file panes.
-    QString folder() const { return folder_; }
+    QString folder() const { return folderPane_->folder(); }
     // Moves both panes to `folder` (which must exist); the drive box is left
     // alone (see selectDriveOfFolder).
-    void setFolder(const QString &folder);
+    void setFolder(const QString &folder) { folderPane_->setFolder(folder); }
     // Sets the drive box to the volume holding the panes' folder.
-    void selectDriveOfFolder();
+    void selectDriveOfFolder() { folderPane_->selectDriveOfFolder(); }
     // Fills both lists at once (the edit command): path entries and names.
     void setSongs(const QStringList &entries, const QStringList &names);
 
@@ -60,11 +61,11 @@ public:
     void cmdClearClick();
     void cmdOkClick();
     void cmdCanClick() { reject(); }
-    void DriveComboBoxChange();
+    void DriveComboBoxChange() { folderPane_->driveChanged(); }
 
     QPushButton *cmdOk = nullptr, *cmdCan = nullptr;
-    QComboBox *DriveComboBox = nullptr;
-    QTreeView *DirectoryListBox = nullptr;
+    QComboBox *DriveComboBox = nullptr;     // of the folder pane
+    QTreeView *DirectoryListBox = nullptr; // of the folder pane
     QListView *FileListBox = nullptr;
     QPushButton *cmdAdd = nullptr, *cmdRemove = nullptr, *cmdClear = nullptr, *cmdUp = nullptr,
                 *cmdDown = nullptr;
@@ -81,17 +82,14 @@ protected:
 
 private:
     void buildControls();
-    void fillDriveBox();
     void clearLists();
     void setOkDefault(bool enabled);
     void swapSongs(int from, int to);
     void showFileFolder(const QString &folder);
-    void revealFolder();
 
     TfrmMain *main_;
-    QFileSystemModel *dirModel_ = nullptr;
+    FolderPane *folderPane_ = nullptr;
     QFileSystemModel *fileModel_ = nullptr;
-    QString folder_;
     int quiet_ = 0; // > 0 while the program itself moves the selection of lstSong
 };
 

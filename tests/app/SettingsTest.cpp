@@ -44,7 +44,11 @@ const char *const kDefaultsWritten = "[Main]\n"
                                      "[Lesson]\n"
                                      "Set=0\n"
                                      "[Repeat]\n"
-                                     "Set=0\n";
+                                     "Set=0\n"
+                                     "[Output]\n"
+                                     "Device=synth\n"
+                                     "Port=\n"
+                                     "SoundFont=\n";
 
 void closeMain(TestApp &app)
 {
@@ -140,7 +144,8 @@ TEST(Settings, ValueFormsClampingAndUnknownKeys)
                              "FontName=IPAGothic\nFontSize=20\nFontBold=0\nFontItalic=1\n"
                              "ForeColor=255\nBackColor=-2147483643\nInd_Option=1\n"
                              "[Lesson]\nSet=1\n"
-                             "[Repeat]\nSet=1\n"));
+                             "[Repeat]\nSet=1\n"
+                             "[Output]\nDevice=synth\nPort=\nSoundFont=\n"));
 }
 
 TEST(Settings, LyricsWindowSizeAndStateAtClose)

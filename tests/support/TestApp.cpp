@@ -15,6 +15,7 @@ TestApp::TestApp()
     env.helpPath = dir_.filePath(QStringLiteral("help/index.html"));
     env.dialogs = &dialogs;
     env.device = &device;
+    env.output = &output;
     env.openUrl = [this](const QUrl &url) { openedUrls.append(url); };
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "FakeDevice.h"
+#include "FakeOutputControl.h"
 #include "ScriptedDialogs.h"
 #include "app/Environment.h"
 #include "app/Windows.h"
@@ -19,8 +20,8 @@ class TfrmMain;
 namespace kazoon::test {
 
 // The program's six windows in a temporary folder: a settings file path
-// (Kazoon.ini, absent until written), scripted dialogs, a scripted device and
-// a recorder of the addresses the program opens.
+// (Kazoon.ini, absent until written), scripted dialogs, a scripted device, a
+// fake output control and a recorder of the addresses the program opens.
 //
 //   TestApp app;                                    // nothing created yet
 //   app.writeSettings("[QS_Mode]\nSet=1\n");         // optional
@@ -59,6 +60,7 @@ public:
 
     ScriptedDialogs dialogs;
     FakeDevice device;
+    FakeOutputControl output{&device};
     QList<QUrl> openedUrls;
     Environment env;
 

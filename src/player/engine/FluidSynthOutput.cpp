@@ -4,10 +4,14 @@
 #include "player/engine/OutputText.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fluidsynth.h>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 
@@ -56,6 +60,39 @@ std::string FluidSynthOutput::findSoundFont(const std::string &configured)
         if (isFile(path))
             return path;
     return {};
+}
+
+std::vector<std::string> FluidSynthOutput::soundFontFolders()
+{
+    std::vector<std::string> folders = {"/usr/share/sounds/sf2", "/usr/share/sounds/sf3", "/usr/share/soundfonts",
+                                        "/usr/local/share/soundfonts"};
+    if (const char *home = std::getenv("HOME"); home && *home)
+        folders.push_back(std::string(home) + "/.local/share/soundfonts");
+    return folders;
+}
+
+std::vector<std::string> FluidSynthOutput::listSoundFonts(const std::vector<std::string> &folders)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> found;
+    std::set<fs::path> seen;
+    for (const std::string &folder : folders) {
+        std::vector<fs::path> names;
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            std::string ext = it->path().extension().string();
+            std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+            if ((ext == ".sf2" || ext == ".sf3") && isFile(it->path().string()))
+                names.push_back(it->path());
+        }
+        std::sort(names.begin(), names.end());
+        for (const fs::path &path : names) {
+            const fs::path real = fs::canonical(path, ec);
+            if (!ec && seen.insert(real).second)
+                found.push_back(path.string());
+        }
+    }
+    return found;
 }
 
 FluidSynthOutput::FluidSynthOutput(const FluidSynthOptions &options)

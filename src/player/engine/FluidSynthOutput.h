@@ -46,6 +46,11 @@ public:
     const std::vector<std::string> &ignoredSettings() const { return ignored_; }
 
     static std::string findSoundFont(const std::string &configured);
+    // The folders where SoundFonts are installed: the system's and the user's.
+    static std::vector<std::string> soundFontFolders();
+    // The SoundFonts (.sf2, .sf3) in the folders, in folder order and by name
+    // within a folder; a file that several links name is listed once.
+    static std::vector<std::string> listSoundFonts(const std::vector<std::string> &folders);
 
 private:
     bool send(std::span<const std::uint8_t> message, std::int64_t timeUs) override;

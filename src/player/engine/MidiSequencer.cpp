@@ -33,15 +33,24 @@ MidiSequencer::~MidiSequencer()
     self_.reset();
 }
 
-void MidiSequencer::setOutput(std::unique_ptr<Output> output)
+std::unique_ptr<Output> MidiSequencer::setOutput(std::unique_ptr<Output> output)
 {
+    refresh();
+    const bool paused = mode_ == DeviceMode::Paused;
     if (song_)
         halt();
-    output_->attach(nullptr);
-    output_ = std::move(output);
+    if (paused)
+        mode_ = DeviceMode::Paused; // the next Resume goes on where the pause was
+    output_->attach(nullptr);       // the old driver has stopped and sent the silence
+    std::unique_ptr<Output> old = std::exchange(output_, std::move(output));
+    // A loss reported by the old output is no business of the new one.
+    lostPending_ = false;
+    error_ = 0;
+    errorText_.clear();
     output_->attach(&transport_);
     ++resetId_; // the new output starts from a known state too
     submit();
+    return old;
 }
 
 void MidiSequencer::requireOpen()

@@ -25,8 +25,12 @@ public:
     MidiSequencer(const MidiSequencer &) = delete;
     MidiSequencer &operator=(const MidiSequencer &) = delete;
 
-    // Changes the output (the settings changed); a play stops, the song stays open.
-    void setOutput(std::unique_ptr<Output> output);
+    // Changes the output at run time (the settings changed). A play stops and
+    // its silence goes to the old output; the song, its position and a pause
+    // stay. The old driver lets go of the transport before the new one takes
+    // it, so no driver sees a half-switched output. Returns the old output,
+    // detached and silent.
+    std::unique_ptr<Output> setOutput(std::unique_ptr<Output> output);
     Output &output() const { return *output_; }
 
     void Open(const std::string &fileName) override;

@@ -1,0 +1,134 @@
+#include "app/FolderPane.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QStorageInfo>
+#include <QTimer>
+#include <QTreeView>
+#include <algorithm>
+
+namespace kazoon {
+
+QSize FixedRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+}
+
+QStringList orderDriveRoots(QStringList roots)
+{
+    roots.removeDuplicates();
+    std::sort(roots.begin(), roots.end(), [](const QString &a, const QString &b) {
+        if ((a == QLatin1String("/")) != (b == QLatin1String("/")))
+            return a == QLatin1String("/");
+        return a < b;
+    });
+    return roots;
+}
+
+bool volumeReady(const QString &root)
+{
+    const QFileInfo info(root);
+    return info.isDir() && info.isReadable() && info.isExecutable() && QStorageInfo(root).isReady();
+}
+
+FolderPane::FolderPane(QWidget *parent, const QRect &driveBox, const QRect &folderTree) : QWidget(parent)
+{
+    driveBox_ = new QComboBox(this);
+    driveBox_->setObjectName(QStringLiteral("DriveComboBox"));
+    QRect box = driveBox;
+    if (box.height() <= 0)
+        box.setHeight(driveBox_->sizeHint().height());
+    const QRect area = box.united(folderTree);
+    setGeometry(area);
+    driveBox_->setGeometry(box.translated(-area.topLeft()));
+
+    model_ = new QFileSystemModel(this);
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setRootPath(QDir::rootPath());
+    folderTree_ = new QTreeView(this);
+    folderTree_->setObjectName(QStringLiteral("DirectoryListBox"));
+    folderTree_->setGeometry(folderTree.translated(-area.topLeft()));
+    folderTree_->setModel(model_);
+    folderTree_->setHeaderHidden(true);
+    for (int column = 1; column < model_->columnCount(); ++column)
+        folderTree_->hideColumn(column);
+
+    connect(driveBox_, &QComboBox::activated, this, &FolderPane::driveChanged);
+    connect(folderTree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    openFolder(model_->filePath(current));
+            });
+    // The folder's row moves while the folders above it are listed and
+    // sorted; keep it in view until they are.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString &path) {
+        if (folder_.startsWith(path))
+            QTimer::singleShot(0, this, &FolderPane::revealFolder);
+    });
+
+    fillDriveBox();
+}
+
+void FolderPane::fillDriveBox()
+{
+    QStringList roots;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes())
+        roots << volume.rootPath();
+    roots << QDir::rootPath();
+    for (const QString &root : orderDriveRoots(roots))
+        driveBox_->addItem(root, root);
+}
+
+void FolderPane::setFolder(const QString &folder)
+{
+    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    const QModelIndex index = model_->index(path);
+    if (index.isValid()) {
+        folderTree_->setCurrentIndex(index);
+        folderTree_->scrollTo(index);
+    }
+    openFolder(path);
+}
+
+void FolderPane::openFolder(const QString &folder)
+{
+    if (folder == folder_)
+        return;
+    folder_ = folder;
+    emit folderChanged(folder);
+}
+
+void FolderPane::selectDriveOfFolder()
+{
+    int best = -1;
+    qsizetype bestLength = -1;
+    for (int i = 0; i < driveBox_->count(); ++i) {
+        const QString root = driveBox_->itemData(i).toString();
+        const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+        if ((folder_ == root || folder_.startsWith(prefix)) && root.size() > bestLength) {
+            best = i;
+            bestLength = root.size();
+        }
+    }
+    driveBox_->setCurrentIndex(best);
+}
+
+void FolderPane::driveChanged()
+{
+    const QString root = driveBox_->currentData().toString();
+    if (!volumeReady(root)) {
+        selectDriveOfFolder();
+        emit volumeRefused(kNotReadyText);
+        return;
+    }
+    setFolder(root);
+}
+
+void FolderPane::revealFolder()
+{
+    folderTree_->scrollTo(folderTree_->currentIndex());
+}
+
+} // namespace kazoon

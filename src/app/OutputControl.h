@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "player/engine/OutputConfig.h"
+
+namespace kazoon {
+
+inline const QString kOutputBusyText = QStringLiteral("演奏中は出力を切り替えられません。演奏を止めてから設定してください。");
+
+// The sound output as the windows see it: what is in use, what the system
+// offers, and the switch. All calls come from the UI thread.
+class OutputControl {
+public:
+    virtual ~OutputControl() = default;
+
+    // The output in use, as the settings file keeps it.
+    virtual engine::OutputConfig config() const = 0;
+    // The external MIDI ports the system offers now, by name.
+    virtual QStringList ports() const = 0;
+    // The SoundFonts installed in the usual places.
+    virtual QStringList soundFonts() const = 0;
+
+    // Switches the output. Returns an empty text on success, otherwise why
+    // not, and the output in use stays. Refused while a song plays; a stopped
+    // or paused song stays open where it is.
+    virtual QString apply(const engine::OutputConfig &config) = 0;
+};
+
+} // namespace kazoon

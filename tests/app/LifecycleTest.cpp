@@ -3,8 +3,11 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 #include <stdexcept>
 
@@ -379,4 +382,36 @@ TEST(Keys, ReachTheMainWindowFromTheBarAndTheLyricsCard)
     // A swallowed key does not also move the list: Down only chooses.
     QTest::keyPress(m->lstLive, Qt::Key_Down);
     EXPECT_EQ(m->lstLive->itemIndex(), 1);
+}
+
+TEST(HelpMenu, VersionDialogSitsMidScreenWithEveryAddressWhole)
+{
+    TestApp app;
+    app.start();
+    TfrmMain *m = app.main();
+    m->move(0, 0);
+    m->show();
+
+    QRect shownAt;
+    app.dialogs.onExec([&](QDialog *d) {
+        shownAt = d->geometry();
+        return int(QDialog::Accepted);
+    });
+    m->action("mnuAboutItem")->trigger();
+    const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((shownAt.center() - middle).manhattanLength(), 2)
+        << shownAt.x() << "," << shownAt.y() << " " << shownAt.width() << "x" << shownAt.height()
+        << " frame " << m->frmAbout->frameGeometry().x() << "," << m->frmAbout->frameGeometry().y();
+
+    // The addresses are drawn whole inside the sunken panel.
+    const auto *panel = m->frmAbout->findChild<QFrame *>("Panel1");
+    ASSERT_NE(panel, nullptr);
+    for (const char *name : {"lblURL", "lblEmail", "Label2", "Label3", "Label7"}) {
+        const auto *l = m->frmAbout->findChild<QLabel *>(name);
+        ASSERT_NE(l, nullptr) << name;
+        EXPECT_TRUE(panel->contentsRect().contains(QRect(l->pos(), l->sizeHint())))
+            << name << " " << l->x() << "+" << l->sizeHint().width() << " in " << panel->contentsRect().right();
+        EXPECT_GE(l->width(), l->sizeHint().width()) << name;
+    }
+    m->hide();
 }

@@ -156,7 +156,8 @@ TEST_F(SongListFileIo, FailedWriteLeavesTheOldFile)
     const QString target = path("list.mnu");
     writeBytes(target, "0 /old.mid\r\n");
 
-    EXPECT_NE(writeFile(path("no/such/folder/list.mnu"), {"0 /a.mid"}), QString());
+    EXPECT_EQ(writeFile(path("no/such/folder/list.mnu"), {"0 /a.mid"}),
+              QStringLiteral("ファイルまたはフォルダが見つかりません。"));
 
     // A disk that fills up half way.
     QStringList entries;
@@ -165,7 +166,7 @@ TEST_F(SongListFileIo, FailedWriteLeavesTheOldFile)
     QString error;
     ASSERT_TRUE(kazoon::test::withFileSizeLimit(512, [&] { error = writeFile(target, entries); }));
 
-    EXPECT_NE(error, QString());
+    EXPECT_EQ(error, QStringLiteral("ディスクの空き容量が足りません。"));
     EXPECT_EQ(readBytes(target), "0 /old.mid\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"list.mnu"});
 }

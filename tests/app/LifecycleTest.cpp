@@ -247,6 +247,8 @@ TEST(AppException, TextGetsAFullStopAfterLaterCharacters)
     EXPECT_EQ(exceptionText("abc."), "abc.");
     EXPECT_EQ(exceptionText("abc!"), "abc!"); // "!" sorts before "."
     EXPECT_EQ(exceptionText(QStringLiteral("読めません")), QStringLiteral("読めません."));
+    // A Japanese full stop ends the sentence already.
+    EXPECT_EQ(exceptionText(QStringLiteral("読めません。")), QStringLiteral("読めません。"));
     EXPECT_EQ(exceptionText(""), "");
 }
 
@@ -292,6 +294,7 @@ TEST(AppException, ARefusedSettingsWriteNamesTheFile)
                                 [m](const QString &message) { m->AppException(message); }));
     ASSERT_EQ(app.dialogs.boxes.size(), 1);
     EXPECT_TRUE(app.dialogs.boxes[0].text.contains(app.env.settingsPath));
+    EXPECT_TRUE(app.dialogs.boxes[0].text.endsWith(QStringLiteral("\r\nファイルまたはフォルダが見つかりません。")));
 }
 
 TEST(HelpMenu, HelpHomePageAndVersion)

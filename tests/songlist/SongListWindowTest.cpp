@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidgetItem>
 #include <QMenu>
 #include <QStringEncoder>
@@ -504,6 +505,22 @@ TEST_F(SongListWindow, FreakishlyLongPathsNeverFillABox)
     EXPECT_TRUE(text.endsWith(QStringLiteral("xx.mid")) || text.endsWith(QStringLiteral("\u3042.mid")));
     EXPECT_TRUE(text.contains(QChar(0x2026)));
     EXPECT_LT(text.size(), kMissing.size() + readable);
+
+    // A song deep in folders, with a name as long as the system allows: the
+    // status line, the hint and the caption stay readable; the list keeps the name.
+    QString deep = QStringLiteral("deep");
+    while (app.path(deep).toUtf8().size() < 3600)
+        deep += "/" + QString(250, u'd');
+    const QString longSong = QString(251, u's') + ".mid";
+    const QString song = app.makeSong(deep + "/" + longSong);
+    const QString longList = QString(251, u'l') + ".mnu";
+    open(app.makeList(longList, {"1 " + song, "0 " + song}));
+    ASSERT_EQ(w->lstLive->count(), 2);
+    EXPECT_EQ(w->lstLive->lineText(0), longSong);
+    EXPECT_LE(w->statusPanel0->text().size(), 100);
+    EXPECT_TRUE(w->statusPanel0->text().endsWith("ss.mid"));
+    EXPECT_LT(w->lstLive->toolTip().size(), 250);
+    EXPECT_LT(w->windowTitle().size(), 120);
 
     // A list file whose own name is long: the read and save boxes shorten it too.
     const QString longName = app.dir() + "/" + QString(250, u'n') + "/" + QString(250, u'm') + ".mnu";

@@ -157,7 +157,8 @@ FileWrite replaceFile(const QString &path, const QByteArray &bytes)
         data += n;
         left -= n;
     }
-    if (::fsync(f.fd) != 0)
+    // A file system that cannot sync says so; that is no failed write.
+    if (::fsync(f.fd) != 0 && errno != EINVAL && errno != ENOTSUP && errno != ENOSYS)
         return fail(errno);
     if (::rename(tempName.constData(), finalName.constData()) != 0)
         return fail(errno);

@@ -10,7 +10,8 @@ namespace kazoon {
 
 QString exceptionText(const QString &message)
 {
-    if (!message.isEmpty() && message.back() > QChar(u'.'))
+    // A sentence that ends in a Japanese full stop has its period already.
+    if (!message.isEmpty() && message.back() > QChar(u'.') && message.back() != QChar(0x3002))
         return message + u'.';
     return message;
 }

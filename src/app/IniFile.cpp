@@ -1,11 +1,14 @@
 #include "app/IniFile.h"
 
+#include "app/FileErrors.h"
 #include "app/SafeFile.h"
+#include "app/ShortText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <cerrno>
 #include <stdexcept>
 
 #include "app/ParseInt.h"
@@ -192,9 +195,13 @@ void IniFile::save() const
     // A read-only settings file is the user's choice: refuse rather than replace it.
     const QFileInfo info(path_);
     QDir().mkpath(info.absolutePath());
-    if ((info.exists() && !info.isWritable()) || replaceFile(path_, text().toUtf8()).result != FileWrite::Ok)
-        throw std::runtime_error(
-            QStringLiteral("設定ファイル「%1」に書き込めません").arg(path_).toStdString());
+    const FileWrite written = info.exists() && !info.isWritable()
+                                  ? FileWrite{FileWrite::CannotOpen, EACCES}
+                                  : replaceFile(path_, text().toUtf8());
+    if (written.result != FileWrite::Ok)
+        throw std::runtime_error(QStringLiteral("設定ファイル「%1」に書き込めません。\r\n%2")
+                                     .arg(shortenMiddle(path_), fileErrorReason(written.error))
+                                     .toStdString());
 }
 
 } // namespace kazoon

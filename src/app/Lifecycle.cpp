@@ -12,6 +12,7 @@
 #include "app/EngineDevice.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
+#include "app/ScreenPlacement.h"
 #include "app/TfrmAbout.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
@@ -36,8 +37,10 @@ void TfrmMain::FormCreate()
     trackBar->setEnabled(false);
 
     const IniFile ini(env_.settingsPath);
-    move(ini.readInteger(QStringLiteral("Main"), QStringLiteral("Left"), 0),
-         ini.readInteger(QStringLiteral("Main"), QStringLiteral("Top"), 0));
+    // A place stored on a monitor that is gone comes back onto the screen.
+    const QPoint stored(ini.readInteger(QStringLiteral("Main"), QStringLiteral("Left"), 0),
+                        ini.readInteger(QStringLiteral("Main"), QStringLiteral("Top"), 0));
+    move(placeOnScreens(QRect(stored, sizeHint()), availableScreenAreas()).topLeft());
 
     // The toggles invert the mark, so it is set to the opposite first.
     cmdQs->setDown(!ini.readBool(QStringLiteral("QS_Mode"), QStringLiteral("Set"), false));

@@ -4,6 +4,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 #include "app/Icons.h"
 #include "app/MainWindow.h"
@@ -50,11 +52,12 @@ TfrmAbout::TfrmAbout(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(m
     titleFont.setPixelSize(15);
     title->setFont(titleFont);
     title->adjustSize();
-    label(panel, "Label7", kVersionText, QPoint(169, 18));
-    label(panel, "Label2", QStringLiteral("ステージのための MIDI プレーヤー"), QPoint(100, 40));
-    label(panel, "Label3", QStringLiteral("Copyright © ") + kMakerName, QPoint(100, 56));
-    label(panel, "Label5", QStringLiteral("URL:"), QPoint(100, 80));
-    label(panel, "Label6", QStringLiteral("E-mail:"), QPoint(100, 96));
+    QLabel *version = label(panel, "Label7", kVersionText, QPoint(169, 18));
+    QLabel *tagline =
+        label(panel, "Label2", QStringLiteral("ステージのための MIDI プレーヤー"), QPoint(100, 40));
+    QLabel *copyright = label(panel, "Label3", QStringLiteral("Copyright © ") + kMakerName, QPoint(100, 56));
+    QLabel *urlCaption = label(panel, "Label5", QStringLiteral("URL:"), QPoint(100, 80));
+    QLabel *mailCaption = label(panel, "Label6", QStringLiteral("E-mail:"), QPoint(100, 96));
     lblURL = label(panel, "lblURL", kWebAddress, QPoint(142, 80));
     lblEmail = label(panel, "lblEmail", kMailAddress, QPoint(142, 96));
     for (QLabel *link : {lblURL, lblEmail}) {
@@ -68,6 +71,20 @@ TfrmAbout::TfrmAbout(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(m
         link->adjustSize();
         link->installEventFilter(this);
     }
+
+    // The addresses follow their captions and are drawn whole: when the
+    // longer one would reach the panel's edge, the text column moves left
+    // (never onto the image).
+    const int captions = std::max(urlCaption->width(), mailCaption->width()) + 4;
+    const int addressAt = std::max(42, captions);
+    const int addresses = std::max(lblURL->width(), lblEmail->width());
+    const int right = panel->contentsRect().right() - 4;
+    const int shift = std::clamp(100 + addressAt + addresses - 1 - right, 0,
+                                 100 - (image->geometry().right() + 8));
+    for (QLabel *l : {title, version, tagline, copyright, urlCaption, mailCaption})
+        l->move(l->x() - shift, l->y());
+    lblURL->move(100 - shift + addressAt, 80);
+    lblEmail->move(100 - shift + addressAt, 96);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("Button1"));
@@ -86,6 +103,18 @@ void TfrmAbout::lblEmailClick()
 {
     if (main_->env().openUrl)
         main_->env().openUrl(QUrl(QStringLiteral("mailto:") + kMailAddress));
+}
+
+void TfrmAbout::showEvent(QShowEvent *event)
+{
+    // In the middle of the screen, not over the main window, which may sit
+    // in a corner.
+    if (const QScreen *s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
 }
 
 bool TfrmAbout::eventFilter(QObject *watched, QEvent *event)

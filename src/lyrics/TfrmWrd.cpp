@@ -11,6 +11,7 @@
 #include "app/Icons.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
+#include "app/ScreenPlacement.h"
 
 namespace kazoon {
 
@@ -111,8 +112,10 @@ void TfrmWrd::readSettings(const IniFile &ini)
     const int state = ini.readInteger(kWords, QStringLiteral("WindowState"), 0);
     const int width = ini.readInteger(kWords, QStringLiteral("Width"), kDefaultWidth);
     const int height = ini.readInteger(kWords, QStringLiteral("Height"), kDefaultHeight);
-    move(left, top);
-    resize(width, height);
+    // A place stored on a monitor that is gone comes back onto the screen.
+    const QRect placed = placeOnScreens(QRect(left, top, width, height), availableScreenAreas());
+    move(placed.topLeft());
+    resize(placed.size());
     // Applied after the size, so that a maximised window keeps the stored
     // size as its normal size.
     if (state == 2)

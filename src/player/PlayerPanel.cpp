@@ -7,6 +7,7 @@
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "app/ShortText.h"
 #include "options/TfrmOption.h"
 #include "player/PlayerRules.h"
 #include "player/PlayerSupport.h"
@@ -67,7 +68,7 @@ void TfrmMain::LoadSelectedSong()
     songIndex = i;
     lstDmy.itemIndex = i;
     songFileName = lstDmy.items.value(i).mid(2);
-    statusPanel0->setText(songFileName);
+    statusPanel0->setText(shortenMiddle(songFileName));
 
     try {
         dev.Open(songFileName.toStdString());
@@ -117,7 +118,7 @@ void TfrmMain::ReportLoadFailure()
     hideLyricsWindow();
 
     showMessage(QString::fromStdString(Player().ErrorText()) + QStringLiteral("\n\r\n\r")
-                    + songFileName,
+                    + shortenMiddle(songFileName),
                 kAppTitle, mb::Ok | mb::IconStop);
 
     playerState = LoadError;

@@ -6,6 +6,7 @@
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "app/ShortText.h"
 #include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/SongListFile.h"
@@ -26,7 +27,8 @@ const QString kRepeatRemovedText = QStringLiteral(
     "オプション設定で最後の曲のメドレーチェックが許可されていません。\r\n"
     "リピート再生の設定は解除されます。");
 
-QString fileNameOf(const QString &path) { return QFileInfo(path).fileName(); }
+// File names shown in the caption and the save question, cut short when freakishly long.
+QString fileNameOf(const QString &path) { return shortenMiddle(QFileInfo(path).fileName()); }
 
 void enableMenu(QMenu *menu)
 {
@@ -85,7 +87,8 @@ void TfrmMain::mnuOpenItemClick()
     const auto stop = mb::Ok | mb::IconStop;
     const songlist::ReadResult read = songlist::readFile(fileName);
     if (read.status == songlist::ReadResult::Unreadable) {
-        showMessage(QStringLiteral("曲リストファイルを読み込めません。\r\n") + fileName, kAppTitle, stop);
+        showMessage(QStringLiteral("曲リストファイルを読み込めません。\r\n") + shortenMiddle(fileName),
+                    kAppTitle, stop);
         return;
     }
     const QStringList &lines = read.lines;
@@ -94,7 +97,8 @@ void TfrmMain::mnuOpenItemClick()
         return;
     }
     if (const int missing = songlist::firstMissingSong(lines); missing >= 0) {
-        showMessage(kMissingSongText + songlist::entryPath(lines.at(missing)), kAppTitle, stop);
+        showMessage(kMissingSongText + shortenMiddle(songlist::entryPath(lines.at(missing))), kAppTitle,
+                    stop);
         return;
     }
 
@@ -153,7 +157,7 @@ bool writeList(TfrmMain &w, const QString &fileName)
     const QString error = songlist::writeFile(fileName, w.lstDmy.items);
     if (error.isEmpty())
         return true;
-    w.showMessage(QStringLiteral("曲リストファイルを保存できません。\r\n") + fileName
+    w.showMessage(QStringLiteral("曲リストファイルを保存できません。\r\n") + shortenMiddle(fileName)
                       + QStringLiteral("\r\n\r\n") + error,
                   kAppTitle, mb::Ok | mb::IconStop);
     return false;

@@ -1,5 +1,6 @@
 #include "songlist/SongListFile.h"
 
+#include "app/FileErrors.h"
 #include "app/SafeFile.h"
 
 #include <QDir>
@@ -33,9 +34,30 @@ ReadResult readFile(const QString &path)
     return result;
 }
 
+namespace {
+
+// Bytes of the text in UTF-8, counted only as far as `limit`.
+qsizetype utf8Size(QStringView text, qsizetype limit)
+{
+    if (text.size() * 3 <= limit)
+        return text.size() * 3; // at most three bytes per UTF-16 unit
+    qsizetype bytes = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        bytes += u < 0x80 ? 1 : u < 0x800 ? 2 : c.isSurrogate() ? 2 : 3;
+        if (bytes > limit)
+            break;
+    }
+    return bytes;
+}
+
+} // namespace
+
 bool isBrokenLine(const QString &line)
 {
     if (line.isEmpty() || line.contains(QChar(0)))
+        return true;
+    if (utf8Size(QStringView(line).mid(2), kMaxPathBytes) > kMaxPathBytes)
         return true;
     const QChar mark = line.at(0);
     if (mark == QLatin1Char('0') || mark == QLatin1Char('1'))
@@ -74,21 +96,6 @@ int firstMissingSong(const QStringList &entries)
     return -1;
 }
 
-namespace {
-
-QString openFailureReason(const QString &path)
-{
-    const QFileInfo target(path);
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir())
-        return QStringLiteral("保存先のフォルダが見つかりません。");
-    if (!folder.isWritable() || (target.exists() && !target.isWritable()))
-        return QStringLiteral("保存先に書き込む権限がありません。");
-    return QStringLiteral("ファイルを作成できません。");
-}
-
-} // namespace
-
 QString writeFile(const QString &path, const QStringList &entries)
 {
     QByteArray bytes;
@@ -97,16 +104,7 @@ QString writeFile(const QString &path, const QStringList &entries)
         bytes += "\r\n";
     }
     const FileWrite written = replaceFile(path, bytes);
-    switch (written.result) {
-    case FileWrite::Ok:
-        return QString();
-    case FileWrite::CannotOpen:
-        return openFailureReason(path) + QStringLiteral("\r\n(") + written.errorString + u')';
-    case FileWrite::CannotWrite:
-        break;
-    }
-    return QStringLiteral("書き込み中にエラーが起きました。ディスクの空きを確認してください。\r\n(")
-           + written.errorString + u')';
+    return written.result == FileWrite::Ok ? QString() : fileErrorReason(written.error);
 }
 
 BulkStates bulkStates(const QList<bool> &marks)

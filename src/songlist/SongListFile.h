@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <climits>
 
 #include "app/TextFile.h"
 
@@ -25,9 +26,13 @@ struct ReadResult {
 
 ReadResult readFile(const QString &path);
 
+// The longest path the system takes, in bytes of UTF-8 (PATH_MAX holds the
+// terminating NUL).
+constexpr qsizetype kMaxPathBytes = PATH_MAX - 1;
+
 // A line is broken when it has no medley mark ("0" or "1") and does not end
-// in ".mid" either. An empty line is broken; so is a line holding a NUL,
-// which no path can contain.
+// in ".mid" either. An empty line is broken; so is a line holding a NUL, or
+// one whose path is longer than the system allows, as no file has such a path.
 bool isBrokenLine(const QString &line);
 
 // Index of the first broken line, or -1. A list without lines is broken at 0.

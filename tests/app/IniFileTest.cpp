@@ -142,15 +142,19 @@ TEST(IniFile, ADiskThatFillsUpKeepsTheOldFile)
         ini.writeString("Other", QStringLiteral("Key%1").arg(i), QStringLiteral("a value of some length"));
 
     bool refused = false;
+    QString message;
     ASSERT_TRUE(kazoon::test::withFileSizeLimit(512, [&] {
         try {
             ini.save();
-        } catch (const std::runtime_error &) {
+        } catch (const std::runtime_error &e) {
             refused = true;
+            message = QString::fromUtf8(e.what());
         }
     }));
 
     EXPECT_TRUE(refused);
+    // The reason is the full disk, in the program's language.
+    EXPECT_TRUE(message.endsWith(QStringLiteral("ディスクの空き容量が足りません。"))) << message.toStdString();
     QFile kept(path);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("[Main]\nTop=1\n"));

@@ -3,8 +3,11 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 #include <stdexcept>
 
@@ -244,6 +247,8 @@ TEST(AppException, TextGetsAFullStopAfterLaterCharacters)
     EXPECT_EQ(exceptionText("abc."), "abc.");
     EXPECT_EQ(exceptionText("abc!"), "abc!"); // "!" sorts before "."
     EXPECT_EQ(exceptionText(QStringLiteral("読めません")), QStringLiteral("読めません."));
+    // A Japanese full stop ends the sentence already.
+    EXPECT_EQ(exceptionText(QStringLiteral("読めません。")), QStringLiteral("読めません。"));
     EXPECT_EQ(exceptionText(""), "");
 }
 
@@ -289,6 +294,7 @@ TEST(AppException, ARefusedSettingsWriteNamesTheFile)
                                 [m](const QString &message) { m->AppException(message); }));
     ASSERT_EQ(app.dialogs.boxes.size(), 1);
     EXPECT_TRUE(app.dialogs.boxes[0].text.contains(app.env.settingsPath));
+    EXPECT_TRUE(app.dialogs.boxes[0].text.endsWith(QStringLiteral("\r\nファイルまたはフォルダが見つかりません。")));
 }
 
 TEST(HelpMenu, HelpHomePageAndVersion)
@@ -379,4 +385,36 @@ TEST(Keys, ReachTheMainWindowFromTheBarAndTheLyricsCard)
     // A swallowed key does not also move the list: Down only chooses.
     QTest::keyPress(m->lstLive, Qt::Key_Down);
     EXPECT_EQ(m->lstLive->itemIndex(), 1);
+}
+
+TEST(HelpMenu, VersionDialogSitsMidScreenWithEveryAddressWhole)
+{
+    TestApp app;
+    app.start();
+    TfrmMain *m = app.main();
+    m->move(0, 0);
+    m->show();
+
+    QRect shownAt;
+    app.dialogs.onExec([&](QDialog *d) {
+        shownAt = d->geometry();
+        return int(QDialog::Accepted);
+    });
+    m->action("mnuAboutItem")->trigger();
+    const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((shownAt.center() - middle).manhattanLength(), 2)
+        << shownAt.x() << "," << shownAt.y() << " " << shownAt.width() << "x" << shownAt.height()
+        << " frame " << m->frmAbout->frameGeometry().x() << "," << m->frmAbout->frameGeometry().y();
+
+    // The addresses are drawn whole inside the sunken panel.
+    const auto *panel = m->frmAbout->findChild<QFrame *>("Panel1");
+    ASSERT_NE(panel, nullptr);
+    for (const char *name : {"lblURL", "lblEmail", "Label2", "Label3", "Label7"}) {
+        const auto *l = m->frmAbout->findChild<QLabel *>(name);
+        ASSERT_NE(l, nullptr) << name;
+        EXPECT_TRUE(panel->contentsRect().contains(QRect(l->pos(), l->sizeHint())))
+            << name << " " << l->x() << "+" << l->sizeHint().width() << " in " << panel->contentsRect().right();
+        EXPECT_GE(l->width(), l->sizeHint().width()) << name;
+    }
+    m->hide();
 }

@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include "app/Colors.h"
@@ -213,4 +215,19 @@ TEST(Settings, FileLocationBesideTheProgramOrPersonal)
     changed.writeBool("QS_Mode", "Set", false);
     changed.save();
     EXPECT_EQ(IniFile(settingsFilePath(app, false, config)).readBool("QS_Mode", "Set", true), false);
+}
+
+TEST(Settings, WindowsStoredOffEveryScreenComeBackOntoThePrimaryScreen)
+{
+    // Stored on a monitor that has since been removed.
+    TestApp app;
+    app.writeSettings("[Main]\nLeft=5000\nTop=-4000\n"
+                      "[Words]\nLeft=-9000\nTop=300\nWidth=300\nHeight=200\n");
+    app.start();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    TfrmMain *m = app.main();
+    EXPECT_TRUE(screen.contains(QRect(m->pos(), m->sizeHint()))) << m->pos().x() << "," << m->pos().y();
+    TfrmWrd *w = app.main()->frmWrd;
+    EXPECT_TRUE(screen.contains(QRect(w->pos(), w->size()))) << w->pos().x() << "," << w->pos().y();
+    EXPECT_EQ(w->size(), QSize(300, 200));
 }

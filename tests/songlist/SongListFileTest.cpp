@@ -55,6 +55,20 @@ TEST(SongListFile, FormatCheckAcceptsAMarkOrAMidEnding)
     EXPECT_TRUE(isBrokenLine(""));
     EXPECT_TRUE(isBrokenLine(QStringLiteral("0 /a") + QChar(0) + QStringLiteral(".mid")));
 
+    // A path longer than the system allows (counted in bytes of UTF-8) is no path.
+    const QString pad = QStringLiteral(".mid");
+    for (const QString &unit : {QStringLiteral("a"), QStringLiteral("\u00e9"), QStringLiteral("\u3042"),
+                                QStringLiteral("\U0001D11E")}) {
+        const qsizetype unitBytes = unit.toUtf8().size();
+        QString path = unit.repeated((kMaxPathBytes - 4) / unitBytes);
+        path += QString((kMaxPathBytes - 4) % unitBytes, u'x') + pad;
+        ASSERT_EQ(path.toUtf8().size(), kMaxPathBytes);
+        EXPECT_FALSE(isBrokenLine("0 " + path)) << unitBytes;
+        EXPECT_FALSE(isBrokenLine("x " + path)) << unitBytes;
+        EXPECT_TRUE(isBrokenLine("0 x" + path)) << unitBytes;
+        EXPECT_TRUE(isBrokenLine("x " + unit + path)) << unitBytes;
+    }
+
     EXPECT_EQ(firstBrokenLine({}), 0);
     EXPECT_EQ(firstBrokenLine({"0 a", "1 b"}), -1);
     EXPECT_EQ(firstBrokenLine({"0 a", "", "1 b"}), 1);
@@ -156,7 +170,8 @@ TEST_F(SongListFileIo, FailedWriteLeavesTheOldFile)
     const QString target = path("list.mnu");
     writeBytes(target, "0 /old.mid\r\n");
 
-    EXPECT_NE(writeFile(path("no/such/folder/list.mnu"), {"0 /a.mid"}), QString());
+    EXPECT_EQ(writeFile(path("no/such/folder/list.mnu"), {"0 /a.mid"}),
+              QStringLiteral("ファイルまたはフォルダが見つかりません。"));
 
     // A disk that fills up half way.
     QStringList entries;
@@ -165,7 +180,7 @@ TEST_F(SongListFileIo, FailedWriteLeavesTheOldFile)
     QString error;
     ASSERT_TRUE(kazoon::test::withFileSizeLimit(512, [&] { error = writeFile(target, entries); }));
 
-    EXPECT_NE(error, QString());
+    EXPECT_EQ(error, QStringLiteral("ディスクの空き容量が足りません。"));
     EXPECT_EQ(readBytes(target), "0 /old.mid\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"list.mnu"});
 }

@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidgetItem>
 #include <QMenu>
 #include <QStringEncoder>
@@ -468,3 +469,72 @@ TEST_F(SongListWindow, OneSongListAndClicksOnTheLoadedSong)
 }
 
 } // namespace
+
+TEST_F(SongListWindow, FreakishlyLongPathsNeverFillABox)
+{
+    // Boxes quote a path at a readable length, whatever the list holds.
+    const qsizetype readable = 300;
+
+    // A path of a megabyte is no path: the list is broken.
+    const QString huge = QString(349500, QChar(0x3042)) + QStringLiteral(".mid");
+    for (const QString &line : {huge, "0 " + huge}) {
+        const QString path = app.makeFile("huge.mnu", line.toUtf8() + "\r\n");
+        app.dialogs.boxes.clear();
+        open(path);
+        ASSERT_EQ(app.dialogs.boxes.size(), 1);
+        EXPECT_EQ(app.dialogs.boxes[0].text, kBroken);
+        EXPECT_EQ(w->lstLive->count(), 0);
+    }
+
+    // One byte over what the system allows for a path is broken; a path that
+    // fits is looked for, and its box quotes it shortened in the middle.
+    const QString folder = app.dir() + QStringLiteral("/songs/");
+    const qsizetype room = 4095 - folder.toUtf8().size() - 4;
+    const QString fits = folder + QString(room / 3, QChar(0x3042)) + QString(room % 3, u'x') + ".mid";
+    ASSERT_EQ(fits.toUtf8().size(), 4095);
+    app.dialogs.boxes.clear();
+    open(app.makeList("over.mnu", {"0 " + songs[0], "0 " + fits + "x"}));
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    EXPECT_EQ(app.dialogs.boxes[0].text, kBroken);
+
+    app.dialogs.boxes.clear();
+    open(app.makeList("long.mnu", {"0 " + songs[0], "0 " + fits}));
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    const QString text = app.dialogs.boxes[0].text;
+    EXPECT_TRUE(text.startsWith(kMissing + folder.left(10))) << text.left(200).toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("xx.mid")) || text.endsWith(QStringLiteral("\u3042.mid")));
+    EXPECT_TRUE(text.contains(QChar(0x2026)));
+    EXPECT_LT(text.size(), kMissing.size() + readable);
+
+    // A song deep in folders, with a name as long as the system allows: the
+    // status line, the hint and the caption stay readable; the list keeps the name.
+    QString deep = QStringLiteral("deep");
+    while (app.path(deep).toUtf8().size() < 3600)
+        deep += "/" + QString(250, u'd');
+    const QString longSong = QString(251, u's') + ".mid";
+    const QString song = app.makeSong(deep + "/" + longSong);
+    const QString longList = QString(251, u'l') + ".mnu";
+    open(app.makeList(longList, {"1 " + song, "0 " + song}));
+    ASSERT_EQ(w->lstLive->count(), 2);
+    EXPECT_EQ(w->lstLive->lineText(0), longSong);
+    EXPECT_LE(w->statusPanel0->text().size(), 100);
+    EXPECT_TRUE(w->statusPanel0->text().endsWith("ss.mid"));
+    EXPECT_LT(w->lstLive->toolTip().size(), 250);
+    EXPECT_LT(w->windowTitle().size(), 120);
+
+    // A list file whose own name is long: the read and save boxes shorten it too.
+    const QString longName = app.dir() + "/" + QString(250, u'n') + "/" + QString(250, u'm') + ".mnu";
+    app.dialogs.boxes.clear();
+    open(longName);
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    EXPECT_TRUE(app.dialogs.boxes[0].text.startsWith(QStringLiteral("曲リストファイルを読み込めません。\r\n")));
+    EXPECT_LT(app.dialogs.boxes[0].text.size(), readable);
+
+    open(list("show.mnu", {"0", "0", "0"}));
+    app.dialogs.boxes.clear();
+    app.dialogs.saveFile(longName);
+    w->action("mnuSaveItem")->trigger();
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    EXPECT_TRUE(app.dialogs.boxes[0].text.startsWith(QStringLiteral("曲リストファイルを保存できません。\r\n")));
+    EXPECT_LT(app.dialogs.boxes[0].text.size(), readable);
+}

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/Environment.h"
+#include "options/LiveSettings.h"
 
 class QAction;
 class QLabel;
@@ -140,6 +141,8 @@ public:
 
     // --- options (options/) ---
     void mnuOptionItemClick();
+    // The options as they stand now.
+    LiveSettings liveSettings() const { return LiveSettings(frmOption); }
 
     // Shared state fields.
     QString listFileName;

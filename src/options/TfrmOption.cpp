@@ -130,6 +130,17 @@ void TfrmOption::readSettings(const IniFile &ini)
     chkOnRep->setChecked(ini.readBool(QStringLiteral("Repeat"), QStringLiteral("Set"), false));
 }
 
+void TfrmOption::writeSettings(IniFile &ini) const
+{
+    ini.writeInteger(QStringLiteral("QS_Mode"), QStringLiteral("Ber"), StepBar->value());
+    ini.writeInteger(QStringLiteral("Words"), QStringLiteral("Dir_Option"),
+                     RadioWrd1->isChecked() ? 1 : 2);
+    ini.writeString(QStringLiteral("Words"), QStringLiteral("Path"), txtDir->text());
+    ini.writeBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"), chkOnStop->isChecked());
+    ini.writeBool(QStringLiteral("Lesson"), QStringLiteral("Set"), chkOnLsn->isChecked());
+    ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"), chkOnRep->isChecked());
+}
+
 void TfrmOption::RadioWrd1Click()
 {
     cmdDir->setEnabled(false);

@@ -1,13 +1,10 @@
-#include <QCheckBox>
 #include <QLabel>
-#include <QSlider>
 #include <QMenu>
 #include <QToolBar>
 
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
-#include "options/TfrmOption.h"
 #include "player/PlayerRules.h"
 #include "player/PlayerSupport.h"
 #include "player/SequencerDevice.h"
@@ -18,21 +15,6 @@
 namespace kazoon {
 
 namespace player {
-
-bool showLyricsWhileStopped(const TfrmMain &w)
-{
-    return w.frmOption && w.frmOption->chkOnStop->isChecked();
-}
-
-bool lessonAllowed(const TfrmMain &w)
-{
-    return w.frmOption && w.frmOption->chkOnLsn->isChecked();
-}
-
-int standbyOffset(const TfrmMain &w)
-{
-    return w.frmOption ? w.frmOption->StepBar->value() : 0;
-}
 
 bool refusedByBusyPort(TfrmMain &w)
 {
@@ -207,7 +189,7 @@ void TfrmMain::LeavePlayingState()
         mnuSet->setEnabled(true);
         mnuAboutItem->setEnabled(true);
     }
-    if (player::lessonAllowed(*this))
+    if (liveSettings().lessonAllowed())
         cmdLesson->setEnabled(true);
     cmdPlay->setDown(false);
     cmdWrdEdit->setEnabled(cmdWrd->isDown());

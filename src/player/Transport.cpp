@@ -54,7 +54,7 @@ void TfrmMain::ButtonStopClick()
     dev.Stop();
     CheckPlayerError();
     LeavePlayingState();
-    if (!player::showLyricsWhileStopped(*this))
+    if (!liveSettings().showWhileStopped())
         hideLyricsWindow();
     cmdPlay->setDown(false);
     cmdPlay->setEnabled(true);
@@ -269,7 +269,7 @@ void TfrmMain::PlayerNotify()
         return;
 
     playing = false;
-    if (cmdWrd->isDown() && !player::showLyricsWhileStopped(*this))
+    if (cmdWrd->isDown() && !liveSettings().showWhileStopped())
         hideLyricsWindow();
     const int i = lstLive->itemIndex();
     if (i < lstLive->count() - 1) {

@@ -3,7 +3,6 @@
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
-#include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/ListHint.h"
 #include "songlist/SongListFile.h"
@@ -35,7 +34,7 @@ void TfrmMain::lstLiveClickCheck()
     if (i < 0 || i >= n)
         return;
 
-    if (i == n - 1 && lstLive->isChecked(i) && !frmOption->chkOnRep->isChecked()) {
+    if (i == n - 1 && lstLive->isChecked(i) && !liveSettings().repeatAllowed()) {
         lstLive->setChecked(i, false);
         showMessage(QStringLiteral("最後の曲をリピート再生するには、オプション設定を行ってください。"),
                     kAppTitle, mb::Ok | mb::IconExclamation | mb::DefButton2);

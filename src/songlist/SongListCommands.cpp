@@ -6,7 +6,6 @@
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
-#include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/SongListFile.h"
 
@@ -114,7 +113,7 @@ void TfrmMain::mnuOpenItemClick()
         const bool marked = songlist::entryMarked(entry);
         marks.append(marked);
         lstLive->addLine(songlist::displayName(songlist::entryPath(entry)), marked);
-        if (marked && i == n - 1 && !frmOption->chkOnRep->isChecked()) {
+        if (marked && i == n - 1 && !liveSettings().repeatAllowed()) {
             showMessage(kRepeatRemovedText, kAppTitle, stop);
             lstLive->setChecked(i, false);
             lstDmy.items[i] = songlist::markEntry(entry, false);
@@ -139,7 +138,7 @@ void TfrmMain::mnuOpenItemClick()
     enableMenu(mnuPlayer);
     cmdSave->setEnabled(true);
     cmdEdit->setEnabled(true);
-    if (frmOption->chkOnLsn->isChecked())
+    if (liveSettings().lessonAllowed())
         cmdLesson->setEnabled(true);
     if (cmdWrd->isDown())
         cmdWrdEdit->setEnabled(true);

@@ -20,7 +20,6 @@
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
-#include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
 
 namespace kazoon {
@@ -354,7 +353,7 @@ void TfrmSelect::cmdOkClick()
     m.mnuPlayer->setEnabled(true);
     m.cmdSave->setEnabled(true);
     m.cmdEdit->setEnabled(true);
-    if (m.frmOption && m.frmOption->chkOnLsn->isChecked())
+    if (m.liveSettings().lessonAllowed())
         m.cmdLesson->setEnabled(true);
     // The editor hands back every song unmarked.
     m.cmdClear->setEnabled(false);

@@ -100,6 +100,11 @@ public:
     void mnuMedleyItemClick();
     void mnuClearItemClick();
     void setListHint(int i);
+    // Sets the medley mark of song i in both places it lives: the path entry
+    // (lstDmy) and the check box of the list (lstLive).
+    void setSongMark(int i, bool marked);
+    // The full path of song i; empty when there is no such song.
+    QString songPath(int i) const;
     void mnuNewItemClick();
     void mnuMenuItemClick();
     bool isNewList() const { return windowTitle() == kNewListCaption; }

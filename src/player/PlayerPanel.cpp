@@ -48,7 +48,7 @@ void TfrmMain::LoadSelectedSong()
     const int i = lstLive->itemIndex();
     songIndex = i;
     lstDmy.itemIndex = i;
-    songFileName = lstDmy.items.value(i).mid(2);
+    songFileName = songPath(i);
     statusPanel0->setText(songFileName);
 
     try {

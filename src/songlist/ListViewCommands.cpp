@@ -20,6 +20,16 @@ void TfrmMain::setListHint(int i)
                                            lstLive->isChecked(i), last));
 }
 
+void TfrmMain::setSongMark(int i, bool marked)
+{
+    if (i < 0 || i >= lstDmy.count())
+        return;
+    lstLive->setChecked(i, marked);
+    lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), marked);
+}
+
+QString TfrmMain::songPath(int i) const { return songlist::entryPath(lstDmy.items.value(i)); }
+
 void TfrmMain::lstLiveClick()
 {
     lstDmy.itemIndex = lstLive->itemIndex();
@@ -35,12 +45,13 @@ void TfrmMain::lstLiveClickCheck()
         return;
 
     if (i == n - 1 && lstLive->isChecked(i) && !liveSettings().repeatAllowed()) {
-        lstLive->setChecked(i, false);
+        setSongMark(i, false);
         showMessage(QStringLiteral("最後の曲をリピート再生するには、オプション設定を行ってください。"),
                     kAppTitle, mb::Ok | mb::IconExclamation | mb::DefButton2);
     }
     setListHint(i);
-    lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), lstLive->isChecked(i));
+    // The box has the performer's new mark; the path entry follows it.
+    setSongMark(i, lstLive->isChecked(i));
     listModified = true;
 
     if (n > 1) {
@@ -60,9 +71,7 @@ void TfrmMain::mnuMedleyItemClick()
         return;
     // One medley that ends with the last song: its repeat mark goes too.
     for (int i = 0; i < n; ++i) {
-        const bool marked = i < n - 1;
-        lstLive->setChecked(i, marked);
-        lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), marked);
+        setSongMark(i, i < n - 1);
     }
     cmdMedley->setEnabled(false);
     cmdClear->setEnabled(true);
@@ -75,10 +84,8 @@ void TfrmMain::mnuClearItemClick()
     const int n = lstLive->count();
     if (n == 0)
         return;
-    for (int i = 0; i < n; ++i) {
-        lstLive->setChecked(i, false);
-        lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), false);
-    }
+    for (int i = 0; i < n; ++i)
+        setSongMark(i, false);
     cmdMedley->setEnabled(true);
     cmdClear->setEnabled(false);
     setListHint(lstLive->itemIndex());

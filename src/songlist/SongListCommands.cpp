@@ -115,8 +115,7 @@ void TfrmMain::mnuOpenItemClick()
         lstLive->addLine(songlist::displayName(songlist::entryPath(entry)), marked);
         if (marked && i == n - 1 && !liveSettings().repeatAllowed()) {
             showMessage(kRepeatRemovedText, kAppTitle, stop);
-            lstLive->setChecked(i, false);
-            lstDmy.items[i] = songlist::markEntry(entry, false);
+            setSongMark(i, false);
             listModified = true;
         }
     }

@@ -109,6 +109,16 @@ public:
     void mnuMenuItemClick();
     bool isNewList() const { return windowTitle() == kNewListCaption; }
 
+    // --- command states that change together (app/CommandStates.cpp) ---
+    // The commands that come on once a song list is loaded (by open or the
+    // editor's OK).
+    void afterListLoaded();
+    // The commands that replace, change or save the song list, and the list
+    // itself: off while a song plays, on again after.
+    void setListCommands(bool on);
+    // The two bulk mark commands for these marks; both off below two songs.
+    void setBulkMarkCommands(const QList<bool> &marks);
+
     // --- loading, transport, QS mode, lesson, keys (player/) ---
     void LoadSelectedSong();
     void ReportLoadFailure();

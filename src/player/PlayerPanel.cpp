@@ -143,22 +143,9 @@ void TfrmMain::ShowInfoMessage()
 
 void TfrmMain::EnterPlayingState()
 {
-    for (Command *c : {cmdNew, cmdOpen, cmdSave, cmdEdit, cmdWrdEdit, cmdQs, cmdWrd, cmdLesson,
-                       cmdSflg, cmdEflg})
+    setListCommands(false);
+    for (Command *c : {cmdWrdEdit, cmdWrd, cmdLesson, cmdSflg, cmdEflg})
         c->setEnabled(false);
-    for (QAction *a : {mnuOverItem, mnuSaveItem, mnuAboutItem})
-        a->setEnabled(false);
-    mnuEdit->setEnabled(false);
-    mnuSet->setEnabled(false);
-    if (cmdMedley->button()->isEnabled()) {
-        cmdMedley->setEnabled(false);
-        medleyButtonLocked = true;
-    }
-    if (cmdClear->button()->isEnabled()) {
-        cmdClear->setEnabled(false);
-        clearButtonLocked = true;
-    }
-    lstLive->setEnabled(false);
     playTimerTag = 0;
     PlayTimer.start();
     playing = true;
@@ -167,23 +154,7 @@ void TfrmMain::EnterPlayingState()
 void TfrmMain::LeavePlayingState()
 {
     if (!lessonMode) {
-        for (Command *c : {cmdNew, cmdOpen, cmdEdit})
-            c->setEnabled(true);
-        for (QAction *a : {mnuOverItem, mnuSaveItem, mnuAboutItem})
-            a->setEnabled(true);
-        cmdSave->setEnabled(true);
-        mnuEdit->setEnabled(true);
-        mnuSet->setEnabled(true);
-        if (medleyButtonLocked) {
-            cmdMedley->setEnabled(true);
-            medleyButtonLocked = false;
-        }
-        if (clearButtonLocked) {
-            cmdClear->setEnabled(true);
-            clearButtonLocked = false;
-        }
-        cmdQs->setEnabled(true);
-        lstLive->setEnabled(true);
+        setListCommands(true);
     } else {
         UpdateFlagButtons();
         mnuSet->setEnabled(true);

@@ -58,9 +58,7 @@ void TfrmMain::lstLiveClickCheck()
         QList<bool> marks;
         for (int k = 0; k < n; ++k)
             marks.append(lstLive->isChecked(k));
-        const songlist::BulkStates states = songlist::bulkStates(marks);
-        cmdClear->setEnabled(states.clear);
-        cmdMedley->setEnabled(states.medley);
+        setBulkMarkCommands(marks);
     }
 }
 

@@ -27,14 +27,6 @@ const QString kRepeatRemovedText = QStringLiteral(
 
 QString fileNameOf(const QString &path) { return QFileInfo(path).fileName(); }
 
-void enableMenu(QMenu *menu)
-{
-    if (!menu)
-        return;
-    menu->setEnabled(true);
-    menu->menuAction()->setEnabled(true);
-}
-
 } // namespace
 
 int TfrmMain::AskSaveChanges()
@@ -100,8 +92,7 @@ void TfrmMain::mnuOpenItemClick()
     lstLive->clearLines();
     listFileName = fileName;
     lstDmy.items = lines;
-    cmdMedley->setEnabled(false);
-    cmdClear->setEnabled(false);
+    setBulkMarkCommands({});
     listModified = false;
 
     // The bulk command states follow the marks as stored, before the repeat
@@ -119,11 +110,7 @@ void TfrmMain::mnuOpenItemClick()
             listModified = true;
         }
     }
-    if (n >= 2) {
-        const songlist::BulkStates states = songlist::bulkStates(marks);
-        cmdMedley->setEnabled(states.medley);
-        cmdClear->setEnabled(states.clear);
-    }
+    setBulkMarkCommands(marks);
 
     lstDmy.itemIndex = 0;
     lstLive->setItemIndex(0);
@@ -131,16 +118,8 @@ void TfrmMain::mnuOpenItemClick()
 
     setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
 
-    mnuSaveItem->setEnabled(true);
     mnuOverItem->setEnabled(true);
-    enableMenu(mnuEdit);
-    enableMenu(mnuPlayer);
-    cmdSave->setEnabled(true);
-    cmdEdit->setEnabled(true);
-    if (liveSettings().lessonAllowed())
-        cmdLesson->setEnabled(true);
-    if (cmdWrd->isDown())
-        cmdWrdEdit->setEnabled(true);
+    afterListLoaded();
 }
 
 namespace {

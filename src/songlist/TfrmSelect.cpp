@@ -348,18 +348,9 @@ void TfrmSelect::cmdOkClick()
         m.lstLive->addLine(lstSong->item(i)->text());
     m.lstLive->setItemIndex(0);
 
-    m.mnuSaveItem->setEnabled(true);
-    m.mnuEdit->setEnabled(true);
-    m.mnuPlayer->setEnabled(true);
-    m.cmdSave->setEnabled(true);
-    m.cmdEdit->setEnabled(true);
-    if (m.liveSettings().lessonAllowed())
-        m.cmdLesson->setEnabled(true);
+    m.afterListLoaded();
     // The editor hands back every song unmarked.
-    m.cmdClear->setEnabled(false);
-    m.cmdMedley->setEnabled(lstTemp.size() >= 2);
-    if (m.cmdWrd->isDown())
-        m.cmdWrdEdit->setEnabled(true);
+    m.setBulkMarkCommands(QList<bool>(lstTemp.size(), false));
     if (windowTitle() == kNewListEditorCaption) {
         m.setWindowTitle(kNewListCaption);
         m.mnuOverItem->setEnabled(false);

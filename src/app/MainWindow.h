@@ -6,8 +6,10 @@
 #include <map>
 #include <memory>
 
+#include "app/AppTitle.h"
 #include "app/Environment.h"
 #include "options/LiveSettings.h"
+#include "player/PlayerState.h"
 
 class QAction;
 class QLabel;
@@ -33,21 +35,6 @@ struct LineList {
     int itemIndex = -1;
     int count() const { return int(items.size()); }
 };
-
-// The state of the player panel; the values are stable.
-enum PlayerState {
-    NoSong = 0,
-    Ready = 1,
-    Playing = 2,
-    StandbyDone = 3,
-    QsWaiting = 5,
-    StandingBy = 6,
-    LoadError = 8,
-    Lesson = 9,
-};
-
-inline const QString kNewListCaption = QStringLiteral("カズーン - 新規曲リスト");
-inline const QString kAppTitle = QStringLiteral("カズーン");
 
 // The main window: the song list, the player panel and every command of the
 // program. Its handlers are spread over the folders of the subsystems they

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
+#include "app/Fonts.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
 
@@ -33,9 +34,7 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     setWindowTitle(QStringLiteral("オプション"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(355, 349);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPointSize(9);
-    setFont(font);
+    setFont(uiFont());
 
     PageControl = named(new QTabWidget(this), "PageControl", QRect(8, 8, 339, 297));
     auto *modePage = new QWidget;

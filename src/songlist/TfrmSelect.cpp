@@ -19,6 +19,7 @@
 
 #include "app/Command.h"
 #include "app/Dialogs.h"
+#include "app/Fonts.h"
 #include "app/MainWindow.h"
 #include "songlist/CheckListBox.h"
 
@@ -88,9 +89,7 @@ TfrmSelect::TfrmSelect(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     // A fixed border without title-bar buttons: the dialog closes by OK or cancel.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(417, 289);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(uiFont());
 
     buildControls();
     fillDriveBox();

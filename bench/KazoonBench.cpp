@@ -3,7 +3,7 @@
 // player, whose sample clock we drive by rendering 64-frame blocks in real
 // time as an audio driver would.
 
-#include "SmfWriter.h"
+#include "smf/SmfWriter.h"
 #include "player/engine/MidiFile.h"
 #include "player/engine/MidiSequencer.h"
 #include "player/engine/RecordingOutput.h"

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "app/MainWindow.h"
+#include "app/AppTitle.h"
 #include "player/SequencerDevice.h"
 
 namespace kazoon {

@@ -5,6 +5,13 @@
 
 namespace kazoon {
 
+QFont uiFont()
+{
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    return font;
+}
+
 void installFontSubstitutes()
 {
     const struct {

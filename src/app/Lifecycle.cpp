@@ -1,10 +1,6 @@
 #include <QApplication>
-#include <QCheckBox>
 #include <QCoreApplication>
-#include <QLineEdit>
 #include <QMenu>
-#include <QRadioButton>
-#include <QSlider>
 
 #include "app/Application.h"
 #include "app/Command.h"
@@ -105,22 +101,11 @@ void TfrmMain::writeSettings()
     ini.writeInteger(QStringLiteral("Main"), QStringLiteral("Left"), at.x());
     ini.writeBool(QStringLiteral("QS_Mode"), QStringLiteral("Set"),
                   cmdQs->isDown() || qsSuspendedByLesson);
-    if (frmOption)
-        ini.writeInteger(QStringLiteral("QS_Mode"), QStringLiteral("Ber"), frmOption->StepBar->value());
     ini.writeBool(QStringLiteral("Words"), QStringLiteral("Set"), cmdWrd->isDown());
     if (frmWrd)
         frmWrd->writeSettings(ini);
-    if (frmOption) {
-        ini.writeInteger(QStringLiteral("Words"), QStringLiteral("Dir_Option"),
-                         frmOption->RadioWrd1->isChecked() ? 1 : 2);
-        ini.writeString(QStringLiteral("Words"), QStringLiteral("Path"), frmOption->txtDir->text());
-        ini.writeBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"),
-                      frmOption->chkOnStop->isChecked());
-        ini.writeBool(QStringLiteral("Lesson"), QStringLiteral("Set"),
-                      frmOption->chkOnLsn->isChecked());
-        ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"),
-                      frmOption->chkOnRep->isChecked());
-    }
+    if (frmOption)
+        frmOption->writeSettings(ini);
     if (env_.output)
         writeOutputConfig(ini, env_.output->config());
     ini.save();

@@ -14,8 +14,10 @@
 
 #include "app/Command.h"
 #include "app/Dialogs.h"
+#include "app/Fonts.h"
 #include "app/Icons.h"
 #include "app/TfrmAbout.h"
+#include "app/ToolButton.h"
 #include "player/SequencerDevice.h"
 #include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
@@ -23,13 +25,6 @@
 namespace kazoon {
 
 namespace {
-
-QFont windowFont()
-{
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    return font;
-}
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, QRect geometry)
 {
@@ -52,7 +47,7 @@ TfrmMain::TfrmMain(const Environment &env, QWidget *parent) : QMainWindow(parent
                    Qt::WindowCloseButtonHint);
     setWindowTitle(kNewListCaption);
     setWindowIcon(icon(IconId::App));
-    setFont(windowFont());
+    setFont(uiFont());
 
     buildLayout();
     buildMenusAndToolBars();
@@ -98,7 +93,7 @@ void TfrmMain::buildLayout()
     lstLive = new CheckListBox(client);
     lstLive->setObjectName(QStringLiteral("lstLive"));
     lstLive->setGeometry(264, 48, 201, 145);
-    lstLive->setFont(windowFont());
+    lstLive->setFont(uiFont());
     lstLive->setFocusPolicy(Qt::StrongFocus);
 
     trackBar = new TrackBar(client);
@@ -166,16 +161,10 @@ void TfrmMain::buildMenusAndToolBars()
         actions_[a->objectName()] = a;
         return a;
     };
-    auto makeButton = [&](QToolBar *bar, const char *name, const QString &hint, IconId image,
-                          QSize size) {
-        QAction *a = makeAction(name, hint);
-        a->setToolTip(hint);
-        a->setIcon(icon(image));
-        bar->addAction(a);
-        if (QWidget *w = bar->widgetForAction(a)) {
-            w->setFixedSize(size);
-            w->setFocusPolicy(Qt::NoFocus);
-        }
+    auto makeButton = [this](QToolBar *bar, const char *name, const QString &hint, IconId image,
+                             QSize size) {
+        QAction *a = addToolButton(bar, this, name, hint, image, size);
+        actions_[a->objectName()] = a;
         return a;
     };
     // Tool bar separators are 8 pixels wide, whatever the style draws.

@@ -6,7 +6,10 @@
 #include <map>
 #include <memory>
 
+#include "app/AppTitle.h"
 #include "app/Environment.h"
+#include "options/LiveSettings.h"
+#include "player/PlayerState.h"
 
 class QAction;
 class QLabel;
@@ -32,21 +35,6 @@ struct LineList {
     int itemIndex = -1;
     int count() const { return int(items.size()); }
 };
-
-// The state of the player panel; the values are stable.
-enum PlayerState {
-    NoSong = 0,
-    Ready = 1,
-    Playing = 2,
-    StandbyDone = 3,
-    QsWaiting = 5,
-    StandingBy = 6,
-    LoadError = 8,
-    Lesson = 9,
-};
-
-inline const QString kNewListCaption = QStringLiteral("カズーン - 新規曲リスト");
-inline const QString kAppTitle = QStringLiteral("カズーン");
 
 // The main window: the song list, the player panel and every command of the
 // program. Its handlers are spread over the folders of the subsystems they
@@ -99,9 +87,24 @@ public:
     void mnuMedleyItemClick();
     void mnuClearItemClick();
     void setListHint(int i);
+    // Sets the medley mark of song i in both places it lives: the path entry
+    // (lstDmy) and the check box of the list (lstLive).
+    void setSongMark(int i, bool marked);
+    // The full path of song i; empty when there is no such song.
+    QString songPath(int i) const;
     void mnuNewItemClick();
     void mnuMenuItemClick();
     bool isNewList() const { return windowTitle() == kNewListCaption; }
+
+    // --- command states that change together (app/CommandStates.cpp) ---
+    // The commands that come on once a song list is loaded (by open or the
+    // editor's OK).
+    void afterListLoaded();
+    // The commands that replace, change or save the song list, and the list
+    // itself: off while a song plays, on again after.
+    void setListCommands(bool on);
+    // The two bulk mark commands for these marks; both off below two songs.
+    void setBulkMarkCommands(const QList<bool> &marks);
 
     // --- loading, transport, QS mode, lesson, keys (player/) ---
     void LoadSelectedSong();
@@ -140,6 +143,8 @@ public:
 
     // --- options (options/) ---
     void mnuOptionItemClick();
+    // The options as they stand now.
+    LiveSettings liveSettings() const { return LiveSettings(frmOption); }
 
     // Shared state fields.
     QString listFileName;

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "app/Fonts.h"
 #include "app/Icons.h"
 #include "app/MainWindow.h"
 
@@ -30,9 +31,7 @@ TfrmAbout::TfrmAbout(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(m
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPointSize(9);
-    setFont(font);
+    setFont(uiFont());
     setFixedSize(313, 211);
 
     auto *panel = new QFrame(this);

@@ -8,6 +8,8 @@
 
 #include "app/Colors.h"
 #include "app/Command.h"
+#include "app/Fonts.h"
+#include "app/ToolButton.h"
 #include "app/Icons.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
@@ -26,9 +28,7 @@ TfrmWrd::TfrmWrd(TfrmMain *main)
     setObjectName(QStringLiteral("frmWrd"));
     setWindowTitle(QStringLiteral("歌詞カード"));
     setWindowIcon(icon(IconId::Lyrics));
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(uiFont());
     resize(kDefaultWidth, kDefaultHeight);
     // Closing the lyrics card only hides it; closing the main window ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -65,14 +65,7 @@ TfrmWrd::TfrmWrd(TfrmMain *main)
         ToolBar->addWidget(w);
     };
     auto button = [this](const char *name, const QString &hint, IconId image, Command *command) {
-        auto *a = new QAction(icon(image), hint, this);
-        a->setObjectName(QLatin1String(name));
-        a->setToolTip(hint);
-        ToolBar->addAction(a);
-        if (QWidget *w = ToolBar->widgetForAction(a)) {
-            w->setFixedSize(23, 23);
-            w->setFocusPolicy(Qt::NoFocus);
-        }
+        QAction *a = addToolButton(ToolBar, this, name, hint, image, QSize(23, 23));
         if (command)
             command->addButton(a);
         return a;

@@ -1,4 +1,4 @@
-// Placeholder: filled in by the team working on this folder.
+// The options command of the main window.
 #include "app/MainWindow.h"
 
 namespace kazoon {

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
+#include "app/Fonts.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
 
@@ -33,9 +34,7 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     setWindowTitle(QStringLiteral("オプション"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(355, 349);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPointSize(9);
-    setFont(font);
+    setFont(uiFont());
 
     PageControl = named(new QTabWidget(this), "PageControl", QRect(8, 8, 339, 297));
     auto *modePage = new QWidget;
@@ -128,6 +127,17 @@ void TfrmOption::readSettings(const IniFile &ini)
     chkOnStop->setChecked(ini.readBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"), false));
     chkOnLsn->setChecked(ini.readBool(QStringLiteral("Lesson"), QStringLiteral("Set"), false));
     chkOnRep->setChecked(ini.readBool(QStringLiteral("Repeat"), QStringLiteral("Set"), false));
+}
+
+void TfrmOption::writeSettings(IniFile &ini) const
+{
+    ini.writeInteger(QStringLiteral("QS_Mode"), QStringLiteral("Ber"), StepBar->value());
+    ini.writeInteger(QStringLiteral("Words"), QStringLiteral("Dir_Option"),
+                     RadioWrd1->isChecked() ? 1 : 2);
+    ini.writeString(QStringLiteral("Words"), QStringLiteral("Path"), txtDir->text());
+    ini.writeBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"), chkOnStop->isChecked());
+    ini.writeBool(QStringLiteral("Lesson"), QStringLiteral("Set"), chkOnLsn->isChecked());
+    ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"), chkOnRep->isChecked());
 }
 
 void TfrmOption::RadioWrd1Click()

@@ -1,6 +1,5 @@
 #pragma once
 
-// The controls are read directly by other windows, so their classes come along.
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
@@ -17,14 +16,16 @@ class IniFile;
 class TfrmMain;
 
 // The options dialog. Its check boxes, radio buttons, step bar and folder
-// field are the program's live settings: other windows read them directly.
+// field are the program's live settings; the rest of the program reads them
+// through LiveSettings.
 class TfrmOption : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmOption(TfrmMain *main, QWidget *parent = nullptr);
 
-    // The settings this dialog holds, read at creation.
+    // The settings this dialog holds: read at creation, written at close.
     void readSettings(const IniFile &ini);
+    void writeSettings(IniFile &ini) const;
 
     void RadioWrd1Click();
     void RadioWrd2Click();

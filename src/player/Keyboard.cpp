@@ -95,7 +95,7 @@ bool TfrmMain::FormKeyDown(QObject *sender, int key, Qt::KeyboardModifiers modif
     case Qt::Key_Space:
         if (lstLive->isEnabled() && lstLive->itemIndex() >= 0 && sender != lstLive) {
             const int i = lstLive->itemIndex();
-            lstLive->setChecked(i, !lstLive->isChecked(i));
+            setSongMark(i, !lstLive->isChecked(i));
             lstLiveClickCheck();
         }
         return false;

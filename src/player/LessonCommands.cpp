@@ -2,7 +2,8 @@
 
 namespace kazoon {
 
-// Lesson mode comes later; the player's handlers already carry its branches.
+// The lesson commands do nothing yet; the player's handlers already carry
+// lesson mode's branches.
 void TfrmMain::mnuLsnItemClick() {}
 void TfrmMain::ButtonSflgClick() {}
 void TfrmMain::ButtonEflgClick() {}

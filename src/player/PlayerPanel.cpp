@@ -1,6 +1,4 @@
-#include <QCheckBox>
 #include <QLabel>
-#include <QSlider>
 #include <QMenu>
 #include <QToolBar>
 
@@ -8,7 +6,6 @@
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/ShortText.h"
-#include "options/TfrmOption.h"
 #include "player/PlayerRules.h"
 #include "player/PlayerSupport.h"
 #include "player/SequencerDevice.h"
@@ -19,21 +16,6 @@
 namespace kazoon {
 
 namespace player {
-
-bool showLyricsWhileStopped(const TfrmMain &w)
-{
-    return w.frmOption && w.frmOption->chkOnStop->isChecked();
-}
-
-bool lessonAllowed(const TfrmMain &w)
-{
-    return w.frmOption && w.frmOption->chkOnLsn->isChecked();
-}
-
-int standbyOffset(const TfrmMain &w)
-{
-    return w.frmOption ? w.frmOption->StepBar->value() : 0;
-}
 
 bool refusedByBusyPort(TfrmMain &w)
 {
@@ -67,7 +49,7 @@ void TfrmMain::LoadSelectedSong()
     const int i = lstLive->itemIndex();
     songIndex = i;
     lstDmy.itemIndex = i;
-    songFileName = lstDmy.items.value(i).mid(2);
+    songFileName = songPath(i);
     statusPanel0->setText(shortenMiddle(songFileName));
 
     try {
@@ -162,22 +144,9 @@ void TfrmMain::ShowInfoMessage()
 
 void TfrmMain::EnterPlayingState()
 {
-    for (Command *c : {cmdNew, cmdOpen, cmdSave, cmdEdit, cmdWrdEdit, cmdQs, cmdWrd, cmdLesson,
-                       cmdSflg, cmdEflg})
+    setListCommands(false);
+    for (Command *c : {cmdWrdEdit, cmdWrd, cmdLesson, cmdSflg, cmdEflg})
         c->setEnabled(false);
-    for (QAction *a : {mnuOverItem, mnuSaveItem, mnuAboutItem})
-        a->setEnabled(false);
-    mnuEdit->setEnabled(false);
-    mnuSet->setEnabled(false);
-    if (cmdMedley->button()->isEnabled()) {
-        cmdMedley->setEnabled(false);
-        medleyButtonLocked = true;
-    }
-    if (cmdClear->button()->isEnabled()) {
-        cmdClear->setEnabled(false);
-        clearButtonLocked = true;
-    }
-    lstLive->setEnabled(false);
     playTimerTag = 0;
     PlayTimer.start();
     playing = true;
@@ -186,29 +155,13 @@ void TfrmMain::EnterPlayingState()
 void TfrmMain::LeavePlayingState()
 {
     if (!lessonMode) {
-        for (Command *c : {cmdNew, cmdOpen, cmdEdit})
-            c->setEnabled(true);
-        for (QAction *a : {mnuOverItem, mnuSaveItem, mnuAboutItem})
-            a->setEnabled(true);
-        cmdSave->setEnabled(true);
-        mnuEdit->setEnabled(true);
-        mnuSet->setEnabled(true);
-        if (medleyButtonLocked) {
-            cmdMedley->setEnabled(true);
-            medleyButtonLocked = false;
-        }
-        if (clearButtonLocked) {
-            cmdClear->setEnabled(true);
-            clearButtonLocked = false;
-        }
-        cmdQs->setEnabled(true);
-        lstLive->setEnabled(true);
+        setListCommands(true);
     } else {
         UpdateFlagButtons();
         mnuSet->setEnabled(true);
         mnuAboutItem->setEnabled(true);
     }
-    if (player::lessonAllowed(*this))
+    if (liveSettings().lessonAllowed())
         cmdLesson->setEnabled(true);
     cmdPlay->setDown(false);
     cmdWrdEdit->setEnabled(cmdWrd->isDown());

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/MainWindow.h"
+#include "player/PlayerState.h"
 
 namespace kazoon::player {
 

@@ -19,7 +19,7 @@ void TfrmMain::mnuQsItemClick()
 void TfrmMain::ButtonSBClick()
 {
     SequencerDevice &dev = Player();
-    standbyPosition = player::standbyOffset(*this) + 15;
+    standbyPosition = liveSettings().standbyOffset() + 15;
     if (dev.Length() <= standbyPosition) {
         showMessage(QStringLiteral("スタンバイの長さが、MIDIファイル全体の長さを超えています。\r\n"
                                    "設定を調整するか、QSモードを解除してください。"),

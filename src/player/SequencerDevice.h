@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "player/engine/DeviceErrors.h"
+
 namespace kazoon {
 
 // Raised by Open when a song cannot be loaded, and by the commands that need
@@ -20,18 +22,6 @@ enum class TimeFormat {
 };
 
 enum class DeviceMode { NotOpen, Stopped, Playing, Paused };
-
-namespace device_error {
-constexpr int None = 0;
-constexpr int PortInUse = 337;   // the output cannot be used: busy, missing or lost
-constexpr int NotOpen = 263;     // a command that needs an open device
-constexpr int FileNotFound = 275;
-constexpr int BadFile = 306;     // not a MIDI file we can play, or damaged
-constexpr int Internal = 257;
-} // namespace device_error
-
-inline constexpr const char *kNoDeviceText = "MCI デバイスがありません";
-inline constexpr const char *kUnknownErrorText = "原因不明のエラー";
 
 // The sequencer device that every song plays on. All calls come from the UI
 // thread and return at once; the completion notification of Play and Resume

@@ -19,7 +19,7 @@ void TfrmMain::mnuMenuItemClick()
     if (n > 0) {
         // The panes open on the folder of the loaded song, when it still exists.
         const int current = lstDmy.itemIndex >= 0 && lstDmy.itemIndex < n ? lstDmy.itemIndex : 0;
-        const QString folder = editor::folderOf(lstDmy.items.at(current).mid(2));
+        const QString folder = editor::folderOf(songPath(current));
         if (!folder.isEmpty() && QFileInfo(folder).isDir())
             frmSelect->setFolder(folder);
         frmSelect->selectDriveOfFolder();
@@ -27,7 +27,7 @@ void TfrmMain::mnuMenuItemClick()
         // The editor knows no medley marks: every song comes back unmarked.
         QStringList entries, names;
         for (int i = 0; i < n; ++i) {
-            const QString path = lstDmy.items.at(i).mid(2);
+            const QString path = songPath(i);
             entries << QStringLiteral("0 ") + path;
             const QString name = lstLive->lineText(i);
             names << (name.isEmpty() ? QFileInfo(path).fileName() : name);

@@ -3,7 +3,6 @@
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
-#include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/ListHint.h"
 #include "songlist/SongListFile.h"
@@ -21,6 +20,16 @@ void TfrmMain::setListHint(int i)
                                            lstLive->isChecked(i), last));
 }
 
+void TfrmMain::setSongMark(int i, bool marked)
+{
+    if (i < 0 || i >= lstDmy.count())
+        return;
+    lstLive->setChecked(i, marked);
+    lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), marked);
+}
+
+QString TfrmMain::songPath(int i) const { return songlist::entryPath(lstDmy.items.value(i)); }
+
 void TfrmMain::lstLiveClick()
 {
     lstDmy.itemIndex = lstLive->itemIndex();
@@ -35,22 +44,21 @@ void TfrmMain::lstLiveClickCheck()
     if (i < 0 || i >= n)
         return;
 
-    if (i == n - 1 && lstLive->isChecked(i) && !frmOption->chkOnRep->isChecked()) {
-        lstLive->setChecked(i, false);
+    if (i == n - 1 && lstLive->isChecked(i) && !liveSettings().repeatAllowed()) {
+        setSongMark(i, false);
         showMessage(QStringLiteral("最後の曲をリピート再生するには、オプション設定を行ってください。"),
                     kAppTitle, mb::Ok | mb::IconExclamation | mb::DefButton2);
     }
     setListHint(i);
-    lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), lstLive->isChecked(i));
+    // The box has the performer's new mark; the path entry follows it.
+    setSongMark(i, lstLive->isChecked(i));
     listModified = true;
 
     if (n > 1) {
         QList<bool> marks;
         for (int k = 0; k < n; ++k)
             marks.append(lstLive->isChecked(k));
-        const songlist::BulkStates states = songlist::bulkStates(marks);
-        cmdClear->setEnabled(states.clear);
-        cmdMedley->setEnabled(states.medley);
+        setBulkMarkCommands(marks);
     }
 }
 
@@ -61,9 +69,7 @@ void TfrmMain::mnuMedleyItemClick()
         return;
     // One medley that ends with the last song: its repeat mark goes too.
     for (int i = 0; i < n; ++i) {
-        const bool marked = i < n - 1;
-        lstLive->setChecked(i, marked);
-        lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), marked);
+        setSongMark(i, i < n - 1);
     }
     cmdMedley->setEnabled(false);
     cmdClear->setEnabled(true);
@@ -76,10 +82,8 @@ void TfrmMain::mnuClearItemClick()
     const int n = lstLive->count();
     if (n == 0)
         return;
-    for (int i = 0; i < n; ++i) {
-        lstLive->setChecked(i, false);
-        lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), false);
-    }
+    for (int i = 0; i < n; ++i)
+        setSongMark(i, false);
     cmdMedley->setEnabled(true);
     cmdClear->setEnabled(false);
     setListHint(lstLive->itemIndex());

@@ -7,7 +7,6 @@
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/ShortText.h"
-#include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/SongListFile.h"
 
@@ -29,14 +28,6 @@ const QString kRepeatRemovedText = QStringLiteral(
 
 // File names shown in the caption and the save question, cut short when freakishly long.
 QString fileNameOf(const QString &path) { return shortenMiddle(QFileInfo(path).fileName()); }
-
-void enableMenu(QMenu *menu)
-{
-    if (!menu)
-        return;
-    menu->setEnabled(true);
-    menu->menuAction()->setEnabled(true);
-}
 
 } // namespace
 
@@ -105,8 +96,7 @@ void TfrmMain::mnuOpenItemClick()
     lstLive->clearLines();
     listFileName = fileName;
     lstDmy.items = lines;
-    cmdMedley->setEnabled(false);
-    cmdClear->setEnabled(false);
+    setBulkMarkCommands({});
     listModified = false;
 
     // The bulk command states follow the marks as stored, before the repeat
@@ -118,18 +108,13 @@ void TfrmMain::mnuOpenItemClick()
         const bool marked = songlist::entryMarked(entry);
         marks.append(marked);
         lstLive->addLine(songlist::displayName(songlist::entryPath(entry)), marked);
-        if (marked && i == n - 1 && !frmOption->chkOnRep->isChecked()) {
+        if (marked && i == n - 1 && !liveSettings().repeatAllowed()) {
             showMessage(kRepeatRemovedText, kAppTitle, stop);
-            lstLive->setChecked(i, false);
-            lstDmy.items[i] = songlist::markEntry(entry, false);
+            setSongMark(i, false);
             listModified = true;
         }
     }
-    if (n >= 2) {
-        const songlist::BulkStates states = songlist::bulkStates(marks);
-        cmdMedley->setEnabled(states.medley);
-        cmdClear->setEnabled(states.clear);
-    }
+    setBulkMarkCommands(marks);
 
     lstDmy.itemIndex = 0;
     lstLive->setItemIndex(0);
@@ -137,16 +122,8 @@ void TfrmMain::mnuOpenItemClick()
 
     setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
 
-    mnuSaveItem->setEnabled(true);
     mnuOverItem->setEnabled(true);
-    enableMenu(mnuEdit);
-    enableMenu(mnuPlayer);
-    cmdSave->setEnabled(true);
-    cmdEdit->setEnabled(true);
-    if (frmOption->chkOnLsn->isChecked())
-        cmdLesson->setEnabled(true);
-    if (cmdWrd->isDown())
-        cmdWrdEdit->setEnabled(true);
+    afterListLoaded();
 }
 
 namespace {

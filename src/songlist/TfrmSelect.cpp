@@ -14,8 +14,8 @@
 
 #include "app/Command.h"
 #include "app/Dialogs.h"
+#include "app/Fonts.h"
 #include "app/MainWindow.h"
-#include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
 
 namespace kazoon {
@@ -55,9 +55,7 @@ TfrmSelect::TfrmSelect(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     // A fixed border without title-bar buttons: the dialog closes by OK or cancel.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(417, 289);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(uiFont());
 
     buildControls();
     setFolder(QDir::currentPath());
@@ -257,18 +255,9 @@ void TfrmSelect::cmdOkClick()
         m.lstLive->addLine(lstSong->item(i)->text());
     m.lstLive->setItemIndex(0);
 
-    m.mnuSaveItem->setEnabled(true);
-    m.mnuEdit->setEnabled(true);
-    m.mnuPlayer->setEnabled(true);
-    m.cmdSave->setEnabled(true);
-    m.cmdEdit->setEnabled(true);
-    if (m.frmOption && m.frmOption->chkOnLsn->isChecked())
-        m.cmdLesson->setEnabled(true);
+    m.afterListLoaded();
     // The editor hands back every song unmarked.
-    m.cmdClear->setEnabled(false);
-    m.cmdMedley->setEnabled(lstTemp.size() >= 2);
-    if (m.cmdWrd->isDown())
-        m.cmdWrdEdit->setEnabled(true);
+    m.setBulkMarkCommands(QList<bool>(lstTemp.size(), false));
     if (windowTitle() == kNewListEditorCaption) {
         m.setWindowTitle(kNewListCaption);
         m.mnuOverItem->setEnabled(false);

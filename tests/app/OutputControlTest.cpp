@@ -6,7 +6,7 @@
 #include "app/EngineDevice.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
-#include "SmfWriter.h"
+#include "smf/SmfWriter.h"
 #include "player/engine/OutputText.h"
 #include "player/engine/RecordingOutput.h"
 #include "support/TestApp.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SmfWriter.h"
+#include "smf/SmfWriter.h"
 #include "player/engine/MidiSequencer.h"
 #include "player/engine/RecordingOutput.h"
 

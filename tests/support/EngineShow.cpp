@@ -1,6 +1,6 @@
 #include "EngineShow.h"
 
-#include "SmfWriter.h"
+#include "smf/SmfWriter.h"
 #include "app/EngineDevice.h"
 #include "app/MainWindow.h"
 

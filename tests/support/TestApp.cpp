@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #include "app/MainWindow.h"
-#include "midi/SmfWriter.h"
+#include "smf/SmfWriter.h"
 
 namespace kazoon::test {
 

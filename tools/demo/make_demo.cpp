@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "SmfWriter.h"
+#include "smf/SmfWriter.h"
 
 namespace fs = std::filesystem;
 using kazoon::smf::SmfWriter;

@@ -1,6 +1,6 @@
 #include "player/engine/MidiFile.h"
 
-#include "player/SequencerDevice.h"
+#include "player/engine/DeviceErrors.h"
 
 #include <algorithm>
 #include <cerrno>

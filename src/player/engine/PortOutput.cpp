@@ -1,6 +1,6 @@
 #include "player/engine/PortOutput.h"
 
-#include "player/SequencerDevice.h"
+#include "player/engine/DeviceErrors.h"
 #include "player/engine/OutputText.h"
 
 #include <RtMidi.h>

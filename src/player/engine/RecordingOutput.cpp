@@ -1,6 +1,6 @@
 #include "player/engine/RecordingOutput.h"
 
-#include "player/SequencerDevice.h"
+#include "player/engine/DeviceErrors.h"
 #include "player/engine/OutputText.h"
 
 #include <utility>

@@ -1,4 +1,4 @@
-#include "SmfWriter.h"
+#include "smf/SmfWriter.h"
 
 #include <cmath>
 #include <cstdio>

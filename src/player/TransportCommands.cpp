@@ -1,3 +1,5 @@
+// The main window's transport commands: play, stop, back to the top, the
+// position bar and its timer, and what follows the end of a song.
 #include <QLabel>
 #include <QToolBar>
 
@@ -54,7 +56,7 @@ void TfrmMain::ButtonStopClick()
     dev.Stop();
     CheckPlayerError();
     LeavePlayingState();
-    if (!player::showLyricsWhileStopped(*this))
+    if (!liveSettings().showWhileStopped())
         hideLyricsWindow();
     cmdPlay->setDown(false);
     cmdPlay->setEnabled(true);
@@ -269,7 +271,7 @@ void TfrmMain::PlayerNotify()
         return;
 
     playing = false;
-    if (cmdWrd->isDown() && !player::showLyricsWhileStopped(*this))
+    if (cmdWrd->isDown() && !liveSettings().showWhileStopped())
         hideLyricsWindow();
     const int i = lstLive->itemIndex();
     if (i < lstLive->count() - 1) {

@@ -1,0 +1,26 @@
+#include "options/LiveSettings.h"
+
+#include "options/TfrmOption.h"
+
+namespace kazoon {
+
+int LiveSettings::standbyOffset() const { return options_ ? options_->StepBar->value() : 0; }
+
+bool LiveSettings::lessonAllowed() const { return options_ && options_->chkOnLsn->isChecked(); }
+
+bool LiveSettings::repeatAllowed() const { return options_ && options_->chkOnRep->isChecked(); }
+
+bool LiveSettings::showWhileStopped() const
+{
+    return options_ && options_->chkOnStop->isChecked();
+}
+
+LyricsFolderRule LiveSettings::lyricsFolderRule() const
+{
+    return options_ && options_->RadioWrd2->isChecked() ? LyricsFolderRule::OwnFolder
+                                                        : LyricsFolderRule::BesideSong;
+}
+
+QString LiveSettings::lyricsFolder() const { return options_ ? options_->txtDir->text() : QString(); }
+
+} // namespace kazoon

@@ -179,7 +179,8 @@ void lyricsPages()
         t.start();
         m->PlayTimerTimer();
         const qint64 ns = t.nsecsElapsed();
-        if (label->text() != before)
+        // The tick that ends the song reloads it: that is no page change.
+        if (m->playing && label->text() != before)
             changes.push_back(double(ns) / 1000.0);
     }
     std::printf("lyrics_page_changes=%zu\n", changes.size());

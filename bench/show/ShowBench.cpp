@@ -6,18 +6,46 @@
 //       first event of the next one, load included, over 20 transitions.
 //   qs_start_latency_us_p50 / _p99 / _max: Enter in StandbyDone to the first
 //       event at the output.
+//   lyrics_page_change_us_p50 / _max: a play timer tick that turns the lyrics
+//       page, from the tick to the label's new text (one page a beat, 256 pages).
+//   lyrics_tick_idle_ns: the lyrics part of a tick (UpdateLyricsPage) when the
+//       page stays, on a card of 256 marks; lyrics_tick_idle_allocs: heap
+//       allocations it made over all those calls (should be 0).
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QTest>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "support/EngineShow.h"
 #include "app/MainWindow.h"
+#include "lyrics/TfrmWrd.h"
+#include "player/TrackBar.h"
 
 using namespace kazoon;
+
+namespace {
+// Heap allocations counted while set (the lyrics tick's figure).
+std::atomic<bool> countAllocations{false};
+std::atomic<long> allocations{0};
+} // namespace
+
+void *operator new(std::size_t size)
+{
+    if (countAllocations.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void *p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -127,6 +155,55 @@ void qsStartLatency()
                 latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()));
 }
 
+void lyricsPages()
+{
+    constexpr int pages = 256;
+    test::EngineShow rig(engine::Driver::Mode::Manual);
+    const QString song = rig.app.path(QStringLiteral("lyrics.mid"));
+    test::writeQuarterNotes(song, 60, pages, 120); // a page a beat: four steps, ten ticks
+    QString card;
+    for (int i = 0; i < pages; ++i)
+        card += QStringLiteral("%1\r\n%2 番目の歌詞\r\nラララ\r\n").arg(i * 4 + 1).arg(i + 1);
+    rig.app.makeFile(QStringLiteral("lyrics.txt"), card.toUtf8());
+    rig.app.writeSettings(QStringLiteral("[Words]\r\nSet=1\r\n"));
+    TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
+    m->ButtonPlayClick();
+    QLabel *label = m->frmWrd->lblWrd;
+
+    std::vector<double> changes;
+    QElapsedTimer t;
+    for (int i = 0; i < pages * 10 + 20 && m->playing; ++i) {
+        rig.output->advanceBy(50'000);
+        QCoreApplication::processEvents();
+        const QString before = label->text();
+        t.start();
+        m->PlayTimerTimer();
+        const qint64 ns = t.nsecsElapsed();
+        // The tick that ends the song reloads it: that is no page change.
+        if (m->playing && label->text() != before)
+            changes.push_back(double(ns) / 1000.0);
+    }
+    std::printf("lyrics_page_changes=%zu\n", changes.size());
+    std::printf("lyrics_page_change_us_p50=%.1f\n", percentile(changes, 0.5));
+    std::printf("lyrics_page_change_us_max=%.1f\n",
+                changes.empty() ? 0.0 : *std::max_element(changes.begin(), changes.end()));
+
+    // Parked in the middle of the card, where the scan goes furthest before
+    // it finds the page.
+    m->ButtonStopClick();
+    m->trackBar->setPosition(pages * 2 + 1);
+    constexpr int calls = 1'000'000;
+    allocations = 0;
+    countAllocations = true;
+    t.start();
+    for (int i = 0; i < calls; ++i)
+        m->UpdateLyricsPage();
+    const qint64 ns = t.nsecsElapsed();
+    countAllocations = false;
+    std::printf("lyrics_tick_idle_ns=%.1f\n", double(ns) / calls);
+    std::printf("lyrics_tick_idle_allocs=%ld\n", allocations.load());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -136,5 +213,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     medleyGap();
     qsStartLatency();
+    lyricsPages();
     return 0;
 }

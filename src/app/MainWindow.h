@@ -181,6 +181,9 @@ public:
     QLabel *statusPanel0 = nullptr, *statusPanel1 = nullptr;
     QLabel *lblInfo = nullptr, *lblStep = nullptr;
     LineList lstDmy, lstWrd, lstStep;
+    // The values of lstStep's marks, so that the play timer's page choice
+    // reads no text.
+    QList<int> lstStepMarks;
     QTimer PlayTimer, LagTimer;
 
     // Commands (menu item + tool button, player commands also the lyrics card

@@ -29,6 +29,8 @@ public:
 
     void RadioWrd1Click();
     void RadioWrd2Click();
+    // The dedicated lyrics folder, as the folder chooser writes it.
+    void setLyricsFolder(const QString &folder) { txtDir->setText(folder); }
 
     QTabWidget *PageControl = nullptr;
     QSlider *StepBar = nullptr; // -15..16

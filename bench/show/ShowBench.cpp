@@ -6,6 +6,8 @@
 //       first event of the next one, load included, over 20 transitions.
 //   qs_start_latency_us_p50 / _p99 / _max: Enter in StandbyDone to the first
 //       event at the output.
+//   lesson_wrap_ms_p50 / lesson_wrap_ms_max: the time of the end flag to the
+//       first event of the next pass of a lesson passage, over 20 wraps.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,8 +16,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "smf/SmfWriter.h"
 #include "support/EngineShow.h"
 #include "app/MainWindow.h"
+#include "player/TrackBar.h"
 
 using namespace kazoon;
 
@@ -127,6 +131,62 @@ void qsStartLatency()
                 latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()));
 }
 
+void lessonWrap()
+{
+    constexpr int wraps = 20;
+    constexpr int firstKey = 40;
+    test::EngineShow rig(engine::Driver::Mode::RealTime);
+    // Sixteen quarter notes at 480 bpm, each its own key; the passage is the
+    // second bar (steps 16 to 32, half a second), so each pass begins with
+    // key firstKey + 4 exactly at the start flag.
+    const QString song = rig.app.path(QStringLiteral("lesson.mid"));
+    smf::SmfWriter writer(0, 480);
+    smf::Track &t = writer.addTrack();
+    t.bpm(480).programChange(0, 0);
+    for (int beat = 0; beat < 16; ++beat)
+        t.note(0, firstKey + beat, 100, 480);
+    writer.writeFile(song.toStdString());
+    constexpr std::int64_t passageUs = 500'000;
+    const int startKey = firstKey + 4;
+
+    rig.app.writeSettings(QStringLiteral("[Lesson]\r\nSet=1\r\n"));
+    TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
+    m->mnuLsnItemClick();
+    m->trackBar->setPosition(16);
+    m->ButtonSflgClick();
+    m->trackBar->setPosition(32);
+    m->ButtonEflgClick();
+    m->ButtonPrevClick();
+    rig.output->take();
+    m->ButtonPlayClick();
+    const auto passes = [&] {
+        int n = 0;
+        for (const auto &msg : rig.output->messages())
+            n += isNoteOn(msg) && msg.bytes[1] == startKey;
+        return n;
+    };
+    const bool done = runUntil([&] { return passes() > wraps; }, 60'000);
+    m->ButtonStopClick();
+    if (!done) {
+        std::printf("lesson_wrap_ms=failed\n");
+        return;
+    }
+    std::vector<const engine::RecordingOutput::Message *> starts;
+    const auto messages = rig.output->messages();
+    for (const auto &msg : messages)
+        if (isNoteOn(msg) && msg.bytes[1] == startKey)
+            starts.push_back(&msg);
+    std::vector<double> gaps;
+    for (std::size_t i = 0; i + 1 < starts.size() && gaps.size() < std::size_t(wraps); ++i) {
+        // A pass starts its clock with its first event; its end flag falls a passage later.
+        const std::int64_t endFlagUs = starts[i]->dueUs + passageUs;
+        gaps.push_back(double(starts[i + 1]->sentUs - endFlagUs) / 1000.0);
+    }
+    std::printf("lesson_wraps=%zu\n", gaps.size());
+    std::printf("lesson_wrap_ms_p50=%.2f\n", percentile(gaps, 0.5));
+    std::printf("lesson_wrap_ms_max=%.2f\n", gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -136,5 +196,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     medleyGap();
     qsStartLatency();
+    lessonWrap();
     return 0;
 }

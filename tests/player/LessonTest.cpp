@@ -312,6 +312,19 @@ TEST_F(LessonMode, PassageLoopsUntilEscAndEscAtTheEndFlagIsIgnored)
     EXPECT_EQ(dev.Position(), 96);
 }
 
+TEST_F(LessonMode, LateWordOfAStoppedPlayStartsNothingAtTheEndFlag)
+{
+    enter(); // the passage ends with the song
+    w->ButtonPlayClick();
+    playOn(20);
+    w->ButtonStopClick();
+    w->FormKeyDown(w, Qt::Key_End, {}); // the position goes to the end flag
+    ASSERT_EQ(dev.Position(), 256);
+    dev.deliverNotifications();
+    EXPECT_EQ(dev.Mode(), DeviceMode::Stopped);
+    EXPECT_EQ(panel(), (Panel{Lesson, false, true, false, false, true, true, 256, false}));
+}
+
 TEST_F(LessonMode, TimerRestartsThePassageWhenTheDevicesWordGoesAstray)
 {
     enter();
@@ -417,11 +430,12 @@ TEST(LessonShow, PassageLoopsCleanlyThroughTheEngine)
             const int tick = beat * 480;
             t.at(tick);
             if (tick == 1920) // set before the start flag: chased at every start
-                t.controlChange(0, 7, 70).controlChange(0, 11, 80).controlChange(0, 1, 20)
+                t.controlChange(0, 7, 70).controlChange(0, 1, 20)
                     .pitchBend(0, 9000).controlChange(0, 64, 127);
             if (tick == 3360) // inside the passage: must not leak into its start
                 t.controlChange(0, 66, 127).pitchBend(0, 12000).controlChange(0, 7, 40)
-                    .controlChange(0, 1, 100).noteOn(0, 64, 90); // held over the end flag
+                    .controlChange(0, 1, 100).controlChange(0, 11, 50).controlChange(0, 10, 0)
+                    .noteOn(0, 64, 90); // held over the end flag
             if (tick == 5760)
                 t.noteOff(0, 64);
             t.noteOn(0, 62, 100);
@@ -466,7 +480,7 @@ TEST(LessonShow, PassageLoopsCleanlyThroughTheEngine)
     // Replays what a synthesizer would hold: sounding notes and the state of
     // channel 0, snapshot at the first note of every pass.
     struct State {
-        int program = 0, vol = 100, expr = 127, mod = 0, sustain = 0, sostenuto = 0, bend = 8192;
+        int program = 0, vol = 100, expr = 127, mod = 0, sustain = 0, sostenuto = 0, bend = 8192, pan = 64;
         bool operator==(const State &) const = default;
     } s;
     std::map<int, int> sounding;
@@ -499,6 +513,7 @@ TEST(LessonShow, PassageLoopsCleanlyThroughTheEngine)
             case 121: s.expr = 127, s.mod = 0, s.sustain = 0, s.sostenuto = 0, s.bend = 8192; break;
             case 7: s.vol = b[2]; break;
             case 11: s.expr = b[2]; break;
+            case 10: s.pan = b[2]; break;
             case 1: s.mod = b[2]; break;
             case 64: s.sustain = b[2]; break;
             case 66: s.sostenuto = b[2]; break;
@@ -521,11 +536,13 @@ TEST(LessonShow, PassageLoopsCleanlyThroughTheEngine)
                 --sounding[b[1]];
         }
     }
-    const State chased{5, 70, 80, 20, 127, 0, 9000};
+    // Expression and pan were set only inside the passage: their defaults
+    // come back at every start.
+    const State chased{5, 70, 127, 20, 127, 0, 9000, 64};
     ASSERT_EQ(atPassStart.size(), 4u);
     for (const State &st : atPassStart)
-        EXPECT_TRUE(st == chased) << "vol " << st.vol << " mod " << st.mod << " sostenuto " << st.sostenuto
-                                  << " bend " << st.bend;
+        EXPECT_TRUE(st == chased) << "vol " << st.vol << " expr " << st.expr << " mod " << st.mod
+                                  << " sostenuto " << st.sostenuto << " bend " << st.bend << " pan " << st.pan;
     EXPECT_EQ(soundingAtWrap, (std::vector<int>{0, 0, 0, 0})) << "a note hung over the wrap";
     // Quarter notes at ticks 2400..4320: five in every whole pass.
     EXPECT_EQ(key62, (std::vector<int>{5, 5, 5}));

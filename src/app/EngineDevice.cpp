@@ -45,6 +45,7 @@ engine::OutputConfig readOutputConfig(const IniFile &ini)
         ini.readString(kOutputSection, QStringLiteral("Device"), QStringLiteral("synth")).toStdString());
     config.port = ini.readString(kOutputSection, QStringLiteral("Port"), QString()).toStdString();
     config.soundFont = ini.readString(kOutputSection, QStringLiteral("SoundFont"), QString()).toStdString();
+    config.gmReset = ini.readBool(kOutputSection, QStringLiteral("GmReset"), false);
     for (const QString &key : ini.keys(kFluidSection))
         config.fluidSettings.emplace_back(key.toStdString(),
                                           ini.readString(kFluidSection, key, QString()).toStdString());
@@ -57,13 +58,16 @@ void writeOutputConfig(IniFile &ini, const engine::OutputConfig &config)
                     QString::fromLatin1(engine::OutputConfig::deviceName(config.device)));
     ini.writeString(kOutputSection, QStringLiteral("Port"), QString::fromStdString(config.port));
     ini.writeString(kOutputSection, QStringLiteral("SoundFont"), QString::fromStdString(config.soundFont));
+    ini.writeBool(kOutputSection, QStringLiteral("GmReset"), config.gmReset);
     for (const auto &[key, value] : config.fluidSettings)
         ini.writeString(kFluidSection, QString::fromStdString(key), QString::fromStdString(value));
 }
 
 std::unique_ptr<engine::MidiSequencer> makeSequencer(const engine::OutputConfig &config)
 {
-    return std::make_unique<engine::MidiSequencer>(engine::openOutput(config), uiPoster());
+    auto sequencer = std::make_unique<engine::MidiSequencer>(engine::openOutput(config), uiPoster());
+    sequencer->setGmReset(config.gmReset);
+    return sequencer;
 }
 
 EngineOutputControl::EngineOutputControl(engine::MidiSequencer &sequencer, engine::OutputConfig config,
@@ -104,6 +108,7 @@ QString EngineOutputControl::apply(const engine::OutputConfig &config)
     }
     if (next->error() != 0)
         return reasonOf(*next);
+    sequencer_.setGmReset(config.gmReset);
     sequencer_.setOutput(std::move(next));
     config_ = config;
     return {};

@@ -17,7 +17,7 @@ class IniFile;
 engine::MidiSequencer::Poster uiPoster();
 
 // The output chosen in the settings file:
-//   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>
+//   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>, GmReset=0|1
 //   [FluidSynth] <synthesizer setting>=<value>, e.g. synth.gain=0.6
 engine::OutputConfig readOutputConfig(const IniFile &ini);
 // Writes the config back in place. Synthesizer settings the config does not

@@ -157,7 +157,8 @@ TEST(OutputSettings, RoundTripInPlaceKeepsTheUsersSynthesizerKeys)
     ASSERT_EQ(config.fluidSettings.size(), 2u);
 
     writeOutputConfig(ini, config);
-    EXPECT_EQ(ini.text(), "[Output]\nDevice=port\nPort=SC-88 MIDI 1 24:0\nSoundFont=\n"
+    EXPECT_FALSE(config.gmReset);
+    EXPECT_EQ(ini.text(), "[Output]\nDevice=port\nPort=SC-88 MIDI 1 24:0\nSoundFont=\nGmReset=0\n"
                           "[FluidSynth]\nsynth.gain=0.6\naudio.driver=alsa\n"
                           "[Other]\nName=keep\n");
 
@@ -165,13 +166,29 @@ TEST(OutputSettings, RoundTripInPlaceKeepsTheUsersSynthesizerKeys)
     config.device = OutputConfig::Device::Synth;
     config.soundFont = "/usr/share/sounds/sf2/歌.sf2";
     config.fluidSettings = {{"synth.gain", "0.4"}, {"audio.period-size", "64"}};
+    config.gmReset = true;
     writeOutputConfig(ini, config);
     EXPECT_EQ(ini.text(), "[Output]\nDevice=synth\nPort=SC-88 MIDI 1 24:0\nSoundFont=/usr/share/sounds/sf2/歌.sf2\n"
+                          "GmReset=1\n"
                           "[FluidSynth]\nsynth.gain=0.4\naudio.driver=alsa\naudio.period-size=64\n"
                           "[Other]\nName=keep\n");
     const OutputConfig back = readOutputConfig(ini);
     EXPECT_EQ(back.soundFont, config.soundFont);
     EXPECT_EQ(back.fluidSettings.size(), 3u);
+    EXPECT_TRUE(back.gmReset);
+}
+
+TEST(OutputControl, TheGmResetChoiceReachesTheEngineWithTheOutput)
+{
+    EngineRig rig;
+    OutputConfig config = portConfig("B");
+    config.gmReset = true;
+    EXPECT_EQ(rig.control->apply(config), QString());
+    EXPECT_TRUE(rig.sequencer->gmReset());
+    EXPECT_TRUE(rig.control->config().gmReset);
+    config.gmReset = false;
+    EXPECT_EQ(rig.control->apply(config), QString());
+    EXPECT_FALSE(rig.sequencer->gmReset());
 }
 
 TEST(OutputControl, TheOutputSwitchedThroughTheEnvironmentIsWrittenAtClose)
@@ -189,13 +206,14 @@ TEST(OutputControl, TheOutputSwitchedThroughTheEnvironmentIsWrittenAtClose)
     OutputConfig config = output->config();
     config.device = OutputConfig::Device::Port;
     config.port = "USB MIDI 1";
+    config.gmReset = true;
     EXPECT_EQ(output->apply(config), QString());
     EXPECT_EQ(app.output.applied.size(), 1);
 
     app.main()->close();
     const QString text = app.readSettings();
     EXPECT_TRUE(text.startsWith("[FluidSynth]\nsynth.gain=0.6\n")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith("[Output]\nDevice=port\nPort=USB MIDI 1\nSoundFont=\n")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("[Output]\nDevice=port\nPort=USB MIDI 1\nSoundFont=\nGmReset=1\n")) << text.toStdString();
 }
 
 } // namespace

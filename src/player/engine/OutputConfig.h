@@ -10,13 +10,14 @@
 namespace kazoon::engine {
 
 // The [Output] and [FluidSynth] sections of the settings file:
-//   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>
+//   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>, GmReset=0|1
 //   [FluidSynth] <fluidsynth setting>=<value>, e.g. audio.driver=alsa, synth.gain=0.5
 struct OutputConfig {
     enum class Device { Synth, Port, None };
     Device device = Device::Synth;
     std::string port;
     std::string soundFont;
+    bool gmReset = false;
     std::vector<std::pair<std::string, std::string>> fluidSettings;
 
     // "synth", "port" or "none" in any case; anything else is the synthesizer.

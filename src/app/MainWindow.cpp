@@ -132,10 +132,9 @@ void TfrmMain::buildLayout()
     lblStep->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     // The set clock, under the panel: time since the show began, time left in the set.
-    lblElapsed = label(client, "lblElapsed", QString(), QRect(24, 131, 92, 16));
+    lblElapsed = label(client, "lblElapsed", QString(), QRect(24, 131, 96, 16));
     lblElapsed->setAccessibleName(QStringLiteral("ショーの経過時間"));
-    lblTimeLeft = label(client, "lblTimeLeft", QString(), QRect(116, 131, 117, 16));
-    lblTimeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblTimeLeft = label(client, "lblTimeLeft", QString(), QRect(124, 131, 134, 16));
     lblTimeLeft->setAccessibleName(QStringLiteral("セットの残り時間"));
 
     statusBar_ = new QStatusBar(client);

@@ -74,7 +74,7 @@ std::optional<ShowState> parseShowState(const QByteArray &bytes)
         const QString value = line.mid(eq + 1);
         if (key == u"entry") {
             // Entries come last and hold what a song list line holds.
-            if (!haveStarted || songlist::isBrokenLine(value)
+            if (!haveStarted || !state.modified || songlist::isBrokenLine(value)
                 || (value.at(0) != u'0' && value.at(0) != u'1') || value.size() < 3
                 || value.at(1) != u' ')
                 return std::nullopt;

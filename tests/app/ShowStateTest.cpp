@@ -61,6 +61,7 @@ TEST(ShowStateFile, AnythingButACompleteStateIsNoState)
         {"new list unmodified", header("list=\nsong=0\nmodified=0\nstarted=0\n")},
         {"modified without lines", header("list=/a.mnu\nsong=0\nmodified=1\nstarted=0\n")},
         {"song past the lines", header("list=\nsong=1\nmodified=1\nstarted=0\nentry=0 /a.mid\n")},
+        {"lines of a saved list", header("list=/a.mnu\nsong=0\nmodified=0\nstarted=0\nentry=0 /a.mid\n")},
         {"broken line", header("list=\nsong=0\nmodified=1\nstarted=0\nentry=x\n")},
         {"unmarked line", header("list=\nsong=0\nmodified=1\nstarted=0\nentry=/a.mid\n")},
         {"key after lines",

@@ -18,6 +18,7 @@ struct OutputConfig {
     std::string port;
     std::string soundFont;
     std::vector<std::pair<std::string, std::string>> fluidSettings;
+    bool gmReset = false; // a GM reset goes out before each song
 
     // "synth", "port" or "none" in any case; anything else is the synthesizer.
     static Device parseDevice(const std::string &text);

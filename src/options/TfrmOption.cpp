@@ -294,6 +294,12 @@ QString TfrmOption::latencyText(int periodSize, int periods, double sampleRate)
     return QStringLiteral("%1 ミリ秒").arg(ms, 0, 'f', 1);
 }
 
+bool TfrmOption::folderRuleChanged(int savedMode, const QString &savedPath, int mode,
+                                   const QString &path)
+{
+    return mode != savedMode || (mode == 2 && path != savedPath);
+}
+
 OutputControl *TfrmOption::output() const { return main_ ? main_->env().output : nullptr; }
 
 int TfrmOption::execModal()
@@ -445,7 +451,7 @@ void TfrmOption::OKBtnClick()
         return;
 
     const int mode = RadioWrd2->isChecked() ? 2 : 1;
-    if (mode != savedFolderMode || (mode == 2 && txtDir->text() != savedFolderPath))
+    if (folderRuleChanged(savedFolderMode, savedFolderPath, mode, txtDir->text()))
         main_->ResetLyricsCard();
 
     if (chkOnStop->isChecked())
@@ -563,6 +569,8 @@ void TfrmOption::refreshPorts()
     cmbPort->clear();
     for (const QString &name : names)
         cmbPort->addItem(name, name);
+    // Nothing remembered: no port is chosen until the performer picks one.
+    cmbPort->setCurrentIndex(-1);
     if (wanted.isEmpty())
         return;
     std::vector<std::string> list;
@@ -570,6 +578,8 @@ void TfrmOption::refreshPorts()
         list.push_back(name.toStdString());
     const int found = engine::PortOutput::findPort(list, wanted.toStdString());
     if (found >= 0) {
+        // The name stays as remembered: the numbers ALSA adds may change.
+        cmbPort->setItemData(found, wanted);
         cmbPort->setCurrentIndex(found);
     } else {
         // Gone for now, but still the choice: never quietly another port.
@@ -585,6 +595,8 @@ void TfrmOption::updateOutputControls()
                                                        spnPeriods, lblLatency})
         w->setEnabled(synth);
     cmbPort->setEnabled(RadioPort->isChecked());
+    if (RadioPort->isChecked() && cmbPort->currentIndex() < 0 && cmbPort->count() > 0)
+        cmbPort->setCurrentIndex(0);
     cmdTest->setEnabled(!RadioNone->isChecked());
 }
 

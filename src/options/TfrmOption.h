@@ -63,6 +63,10 @@ public:
 
     // The offset as the bar's field shows it: "+3", "0", "-2".
     static QString offsetText(int value);
+    // Whether OK must look the lyrics cards up again: the rule changed, or
+    // the dedicated folder did (by exact name).
+    static bool folderRuleChanged(int savedMode, const QString &savedPath, int mode,
+                                  const QString &path);
     // Frames × periods at the sample rate, as the page shows it ("2.7 ミリ秒").
     static QString latencyText(int periodSize, int periods, double sampleRate);
 

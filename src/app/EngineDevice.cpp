@@ -49,7 +49,8 @@ QByteArray chordFile()
     for (int note : {64, 67, 72})
         put({0x00, 0x80, note, 64});
     put({0x00, 0xFF, 0x2F, 0x00});
-    QByteArray file("MThd\0\0\0\6\0\0\0\1\1\xE0MTrk", 22);
+    static const char header[] = "MThd\0\0\0\6\0\0\0\1\1\xE0MTrk"; // format 0, one track, 480 per beat
+    QByteArray file(header, sizeof header - 1);
     const auto size = quint32(track.size());
     for (int shift : {24, 16, 8, 0})
         file.append(char((size >> shift) & 0xFF));

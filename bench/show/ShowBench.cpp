@@ -6,18 +6,49 @@
 //       first event of the next one, load included, over 20 transitions.
 //   qs_start_latency_us_p50 / _p99 / _max: Enter in StandbyDone to the first
 //       event at the output.
+//   lyrics_page_change_us_p50 / _max: a play timer tick that turns the lyrics
+//       page, from the tick to the label's new text (one page a beat, 256 pages).
+//   lyrics_tick_idle_ns: the lyrics part of a tick (UpdateLyricsPage) when the
+//       page stays, on a card of 256 marks; lyrics_tick_idle_allocs: heap
+//       allocations it made over all those calls (should be 0).
+//   lesson_wrap_ms_p50 / lesson_wrap_ms_max: the time of the end flag to the
+//       first event of the next pass of a lesson passage, over 20 wraps.
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QTest>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <vector>
 
+#include "smf/SmfWriter.h"
 #include "support/EngineShow.h"
 #include "app/MainWindow.h"
+#include "lyrics/TfrmWrd.h"
+#include "player/TrackBar.h"
 
 using namespace kazoon;
+
+namespace {
+// Heap allocations counted while set (the lyrics tick's figure).
+std::atomic<bool> countAllocations{false};
+std::atomic<long> allocations{0};
+} // namespace
+
+void *operator new(std::size_t size)
+{
+    if (countAllocations.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void *p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -127,6 +158,123 @@ void qsStartLatency()
                 latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()));
 }
 
+void lyricsPages()
+{
+    constexpr int pages = 256;
+    test::EngineShow rig(engine::Driver::Mode::Manual);
+    const QString song = rig.app.path(QStringLiteral("lyrics.mid"));
+    test::writeQuarterNotes(song, 60, pages, 120); // a page a beat: four steps, ten ticks
+    QString card;
+    for (int i = 0; i < pages; ++i)
+        card += QStringLiteral("%1\r\n%2 番目の歌詞\r\nラララ\r\n").arg(i * 4 + 1).arg(i + 1);
+    rig.app.makeFile(QStringLiteral("lyrics.txt"), card.toUtf8());
+    rig.app.writeSettings(QStringLiteral("[Words]\r\nSet=1\r\n"));
+    TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
+    m->ButtonPlayClick();
+    QLabel *label = m->frmWrd->lblWrd;
+
+    std::vector<double> changes;
+    QElapsedTimer t;
+    for (int i = 0; i < pages * 10 + 20 && m->playing; ++i) {
+        rig.output->advanceBy(50'000);
+        QCoreApplication::processEvents();
+        const QString before = label->text();
+        t.start();
+        m->PlayTimerTimer();
+        const qint64 ns = t.nsecsElapsed();
+        // The tick that ends the song reloads it: that is no page change.
+        if (m->playing && label->text() != before)
+            changes.push_back(double(ns) / 1000.0);
+    }
+    std::printf("lyrics_page_changes=%zu\n", changes.size());
+    std::printf("lyrics_page_change_us_p50=%.1f\n", percentile(changes, 0.5));
+    std::printf("lyrics_page_change_us_max=%.1f\n",
+                changes.empty() ? 0.0 : *std::max_element(changes.begin(), changes.end()));
+
+    // Parked in the middle of the card, where the scan goes furthest before
+    // it finds the page.
+    m->ButtonStopClick();
+    m->trackBar->setPosition(pages * 2 + 1);
+    constexpr int calls = 1'000'000;
+    allocations = 0;
+    countAllocations = true;
+    t.start();
+    for (int i = 0; i < calls; ++i)
+        m->UpdateLyricsPage();
+    const qint64 ns = t.nsecsElapsed();
+    countAllocations = false;
+    std::printf("lyrics_tick_idle_ns=%.1f\n", double(ns) / calls);
+    std::printf("lyrics_tick_idle_allocs=%ld\n", allocations.load());
+}
+
+void lessonWrap()
+{
+    constexpr int wraps = 20;
+    constexpr int firstKey = 40;
+    test::EngineShow rig(engine::Driver::Mode::RealTime);
+    // Sixteen quarter notes at 480 bpm, each its own key; the passage is the
+    // second bar (steps 16 to 32, half a second), so each pass begins with
+    // key firstKey + 4 exactly at the start flag.
+    const QString song = rig.app.path(QStringLiteral("lesson.mid"));
+    smf::SmfWriter writer(0, 480);
+    smf::Track &t = writer.addTrack();
+    t.bpm(480).programChange(0, 0);
+    for (int beat = 0; beat < 16; ++beat)
+        t.note(0, firstKey + beat, 100, 480);
+    writer.writeFile(song.toStdString());
+    constexpr std::int64_t passageUs = 500'000;
+    const int startKey = firstKey + 4;
+
+    rig.app.writeSettings(QStringLiteral("[Lesson]\r\nSet=1\r\n"));
+    TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
+    m->mnuLsnItemClick();
+    m->trackBar->setPosition(16);
+    m->ButtonSflgClick();
+    m->trackBar->setPosition(32);
+    m->ButtonEflgClick();
+    m->ButtonPrevClick();
+    rig.output->take();
+    m->ButtonPlayClick();
+    const auto passes = [&] {
+        int n = 0;
+        for (const auto &msg : rig.output->messages())
+            n += isNoteOn(msg) && msg.bytes[1] == startKey;
+        return n;
+    };
+    // Only the clock is watched while the passages play: a look at the
+    // recording would hold up the output it measures.
+    QElapsedTimer playTime;
+    playTime.start();
+    runUntil([&] { return playTime.elapsed() > (wraps + 2) * passageUs / 1000; }, 60'000);
+    const bool done = passes() > wraps;
+    m->ButtonStopClick();
+    if (!done) {
+        std::printf("lesson_wrap_ms=failed\n");
+        return;
+    }
+    std::vector<const engine::RecordingOutput::Message *> starts;
+    const auto messages = rig.output->messages();
+    for (const auto &msg : messages)
+        if (isNoteOn(msg) && msg.bytes[1] == startKey)
+            starts.push_back(&msg);
+    std::vector<double> gaps;
+    for (std::size_t i = 0; i + 1 < starts.size() && gaps.size() < std::size_t(wraps); ++i) {
+        // A pass starts its clock with its first event; its end flag falls a passage later.
+        const std::int64_t endFlagUs = starts[i]->dueUs + passageUs;
+        gaps.push_back(double(starts[i + 1]->sentUs - endFlagUs) / 1000.0);
+        if (std::getenv("KAZOON_BENCH_DETAIL"))
+            for (const auto &msg : messages)
+                if (msg.sentUs >= endFlagUs && msg.bytes.size() == 3 && msg.bytes[0] == 0xB0 && msg.bytes[1] == 66) {
+                    std::printf("wrap %zu: end seen %+lld us, restart %lld us later\n", i,
+                                (long long)(msg.sentUs - endFlagUs), (long long)(starts[i + 1]->sentUs - msg.sentUs));
+                    break;
+                }
+    }
+    std::printf("lesson_wraps=%zu\n", gaps.size());
+    std::printf("lesson_wrap_ms_p50=%.2f\n", percentile(gaps, 0.5));
+    std::printf("lesson_wrap_ms_max=%.2f\n", gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -136,5 +284,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     medleyGap();
     qsStartLatency();
+    lyricsPages();
+    lessonWrap();
     return 0;
 }

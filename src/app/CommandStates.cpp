@@ -1,5 +1,5 @@
 // The command states that change together: after a list load, while a song
-// plays, and the two bulk mark commands.
+// plays, in lesson mode, and the two bulk mark commands.
 #include <QMenu>
 
 #include "app/Command.h"
@@ -43,6 +43,18 @@ void TfrmMain::setListCommands(bool on)
     lock(cmdMedley, medleyButtonLocked);
     lock(cmdClear, clearButtonLocked);
     lstLive->setEnabled(on);
+}
+
+void TfrmMain::setLessonCommands(bool on)
+{
+    setListCommands(!on);
+    if (on) {
+        mnuSet->setEnabled(true);
+        mnuAboutItem->setEnabled(true);
+    } else {
+        cmdSflg->setEnabled(false);
+        cmdEflg->setEnabled(false);
+    }
 }
 
 void TfrmMain::setBulkMarkCommands(const QList<bool> &marks)

@@ -58,9 +58,15 @@ FolderPane::FolderPane(QWidget *parent, const QRect &driveBox, const QRect &fold
     connect(driveBox_, &QComboBox::activated, this, &FolderPane::driveChanged);
     connect(folderTree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid())
+                if (current.isValid() && !openOnActivate_)
                     openFolder(model_->filePath(current));
             });
+    connect(folderTree_, &QTreeView::activated, this, [this](const QModelIndex &index) {
+        if (!openOnActivate_ || !index.isValid())
+            return;
+        openFolder(model_->filePath(index));
+        folderTree_->expand(index);
+    });
     // The folder's row moves while the folders above it are listed and
     // sorted; keep it in view until they are.
     connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString &path) {
@@ -88,6 +94,8 @@ void FolderPane::setFolder(const QString &folder)
     if (index.isValid()) {
         folderTree_->setCurrentIndex(index);
         folderTree_->scrollTo(index);
+        if (openOnActivate_)
+            folderTree_->expand(index);
     }
     openFolder(path);
 }
@@ -97,6 +105,7 @@ void FolderPane::openFolder(const QString &folder)
     if (folder == folder_)
         return;
     folder_ = folder;
+    folderTree_->viewport()->update();
     emit folderChanged(folder);
 }
 
@@ -124,6 +133,13 @@ void FolderPane::driveChanged()
         return;
     }
     setFolder(root);
+}
+
+void FolderPane::setOpenOnActivate(bool on)
+{
+    openOnActivate_ = on;
+    // Opening expands the folder; a double click must not fold it again.
+    folderTree_->setExpandsOnDoubleClick(!on);
 }
 
 void FolderPane::revealFolder()

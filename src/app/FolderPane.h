@@ -54,6 +54,10 @@ public:
     void driveChanged();
     // Scrolls the open folder into view.
     void revealFolder();
+    // The lyrics folder chooser's way: a click only highlights a folder, a
+    // double click or Enter opens it (and lists its subfolders). By default
+    // the highlighted folder is the open one.
+    void setOpenOnActivate(bool on);
 
 signals:
     void folderChanged(const QString &folder);
@@ -67,6 +71,7 @@ private:
     QTreeView *folderTree_ = nullptr;
     QFileSystemModel *model_ = nullptr;
     QString folder_;
+    bool openOnActivate_ = false;
 };
 
 } // namespace kazoon

@@ -233,6 +233,7 @@ void TfrmMain::buildMenusAndToolBars()
     mnuOptionItem = makeAction("mnuOptionItem", QStringLiteral("オプション(&O)..."));
     mnuQsItem->setCheckable(true);
     mnuWrdItem->setCheckable(true);
+    mnuLsnItem->setCheckable(true);
     mnuSet->addAction(mnuQsItem);
     separator(mnuSet, "N3");
     mnuSet->addAction(mnuWrdItem);

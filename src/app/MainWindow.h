@@ -105,6 +105,10 @@ public:
     void setListCommands(bool on);
     // The two bulk mark commands for these marks; both off below two songs.
     void setBulkMarkCommands(const QList<bool> &marks);
+    // The lock of lesson mode: the list and the commands that replace, change
+    // or save it stay off, while the settings menu (to leave the mode) and
+    // the version stay on. Off gives everything back.
+    void setLessonCommands(bool on);
 
     // --- loading, transport, QS mode, lesson, keys (player/) ---
     void LoadSelectedSong();
@@ -124,7 +128,12 @@ public:
     void mnuQsItemClick();
     void ButtonQsClick() { mnuQsItemClick(); }
     void ButtonSBClick();
+    // The lesson command's own toggle (menu item and tool button).
     void mnuLsnItemClick();
+    // Called from elsewhere with its control as the sender (the options' OK
+    // when the lesson permission is withdrawn): leaves lesson mode when it is
+    // on and never enters it.
+    void mnuLsnItemClick(QObject *sender);
     void ButtonSflgClick();
     void ButtonEflgClick();
     // Returns true when the key is swallowed. `sender` is the control the key
@@ -181,6 +190,9 @@ public:
     QLabel *statusPanel0 = nullptr, *statusPanel1 = nullptr;
     QLabel *lblInfo = nullptr, *lblStep = nullptr;
     LineList lstDmy, lstWrd, lstStep;
+    // The values of lstStep's marks, so that the play timer's page choice
+    // reads no text.
+    QList<int> lstStepMarks;
     QTimer PlayTimer, LagTimer;
 
     // Commands (menu item + tool button, player commands also the lyrics card

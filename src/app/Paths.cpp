@@ -32,9 +32,17 @@ QString settingsFilePath()
                             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 
+QString helpFilePath(const QString &appDir)
+{
+    const QDir dir(appDir);
+    const QString beside = dir.filePath(QStringLiteral("help/index.html"));
+    const QString installed = QDir::cleanPath(dir.filePath(QStringLiteral("../share/kazoon/help/index.html")));
+    return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? installed : beside;
+}
+
 QString helpFilePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help/index.html"));
+    return helpFilePath(QCoreApplication::applicationDirPath());
 }
 
 } // namespace kazoon

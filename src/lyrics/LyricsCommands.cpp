@@ -1,6 +1,12 @@
+// The main window's lyrics card commands: the function toggle, the refresh
+// and the three operations the player calls as songs load, play and move.
+#include <QLabel>
+
 #include "app/Command.h"
 #include "app/MainWindow.h"
+#include "lyrics/LyricsCard.h"
 #include "lyrics/TfrmWrd.h"
+#include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
 
 namespace kazoon {
@@ -29,9 +35,72 @@ void TfrmMain::mnuWrdEditItemClick()
     ShowLyricsCard();
 }
 
-void TfrmMain::ResetLyricsCard() {}
-void TfrmMain::ShowLyricsCard() {}
-void TfrmMain::UpdateLyricsPage() {}
+void TfrmMain::ResetLyricsCard()
+{
+    if (lstLive->count() == 0)
+        return;
+    lstStep.items.clear();
+    lstStepMarks.clear();
+    lstWrd.items.clear();
+    lyricsLookedUp = false;
+    lyricsMissing = false;
+    if (frmWrd) {
+        frmWrd->setLyrics(QString());
+        frmWrd->setCardName(QString());
+    }
+}
+
+void TfrmMain::ShowLyricsCard()
+{
+    if (lstLive->count() == 0 || !cmdWrd->menuItem()->isChecked() || lyricsMissing)
+        return;
+    const LiveSettings settings = liveSettings();
+    if (!lyricsLookedUp) {
+        lyrics::LyricsCard card;
+        // Without a song there is no name to look for (an empty name would
+        // find a file called "txt" in the working folder).
+        if (!songFileName.isEmpty()) {
+            const auto mode = settings.lyricsFolderRule() == LyricsFolderRule::OwnFolder
+                                  ? lyrics::FolderMode::LyricsFolder
+                                  : lyrics::FolderMode::BesideSong;
+            card = lyrics::readLyricsCard(
+                lyrics::cardPath(songFileName, mode, settings.lyricsFolder()));
+        }
+        lyricsLookedUp = true;
+        if (!card.usable()) {
+            lyricsMissing = true;
+            hideLyricsWindow();
+            return;
+        }
+        lstStep.items = std::move(card.steps);
+        lstStepMarks = std::move(card.marks);
+        lstWrd.items = std::move(card.pages);
+        if (frmWrd)
+            frmWrd->setCardName(lyrics::cardName(songFileName));
+    }
+    UpdateLyricsPage();
+    if (!frmWrd)
+        return;
+    if (settings.showWhileStopped() || playing)
+        frmWrd->showCard();
+    else
+        frmWrd->hide();
+}
+
+void TfrmMain::UpdateLyricsPage()
+{
+    // Runs on every tick while a song plays: a scan of the mark values kept
+    // beside lstStep, and the label touched only when the page changes.
+    if (!cmdWrd->menuItem()->isChecked() || !lyricsLookedUp || lyricsMissing || !frmWrd)
+        return;
+    const int page = lyrics::pageForPosition(lstStepMarks, lblStep->text(), trackBar->Position());
+    if (page == lyrics::kKeepPage)
+        return;
+    if (page == lyrics::kEmptyPage)
+        frmWrd->setLyrics(QString());
+    else if (page < lstWrd.count())
+        frmWrd->setLyrics(lstWrd.items.at(page));
+}
 
 void TfrmMain::hideLyricsWindow()
 {

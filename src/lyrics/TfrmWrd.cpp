@@ -20,13 +20,14 @@ namespace kazoon {
 namespace {
 const QString kWords = QStringLiteral("Words");
 const QString kDefaultFont = QStringLiteral("ＭＳ Ｐ明朝");
+const QString kCaption = QStringLiteral("歌詞カード");
 } // namespace
 
 TfrmWrd::TfrmWrd(TfrmMain *main)
     : QWidget(nullptr), main_(main), foreColor_(kWindowTextColor), backColor_(kWhiteColor)
 {
     setObjectName(QStringLiteral("frmWrd"));
-    setWindowTitle(QStringLiteral("歌詞カード"));
+    setWindowTitle(kCaption);
     setWindowIcon(icon(IconId::Lyrics));
     setFont(uiFont());
     resize(kDefaultWidth, kDefaultHeight);
@@ -54,6 +55,8 @@ TfrmWrd::TfrmWrd(TfrmMain *main)
     lblWrd->setObjectName(QStringLiteral("lblWrd"));
     lblWrd->setAlignment(Qt::AlignCenter);
     lblWrd->setWordWrap(true);
+    // Lyrics are shown as written, never as markup.
+    lblWrd->setTextFormat(Qt::PlainText);
     QFont lyricsFont(kDefaultFont);
     lyricsFont.setPointSize(36);
     lblWrd->setFont(lyricsFont);
@@ -77,9 +80,39 @@ TfrmWrd::TfrmWrd(TfrmMain *main)
     ButtonStop = button("ButtonStop", QStringLiteral("停止"), IconId::Stop, main_->cmdStop);
     ButtonPrev = button("ButtonPrev", QStringLiteral("先頭に戻る"), IconId::Prev, main_->cmdPrev);
 
+    // The main window's short cuts (F5, F9, F11, ...) work here as well,
+    // each only while its command is enabled.
+    for (QAction *a : main_->findChildren<QAction *>()) {
+        if (!a->shortcut().isEmpty())
+            addAction(a);
+    }
+
     setForeColor(foreColor_);
     setBackColor(backColor_);
     readSettings(IniFile(main_->env().settingsPath));
+}
+
+void TfrmWrd::setLyrics(const QString &text)
+{
+    if (text == lyrics_)
+        return;
+    lyrics_ = text;
+    // A lone CR would be drawn as a blank and push a centred line aside.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lblWrd->setText(shown);
+}
+
+void TfrmWrd::setCardName(const QString &cardName)
+{
+    setWindowTitle(cardName.isEmpty() ? kCaption : kCaption + QStringLiteral(" - ") + cardName);
+}
+
+void TfrmWrd::showCard()
+{
+    show();
+    raise();
+    activateWindow();
 }
 
 void TfrmWrd::setForeColor(int value)

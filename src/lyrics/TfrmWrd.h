@@ -27,6 +27,16 @@ public:
     void readSettings(const IniFile &ini);
     void writeSettings(IniFile &ini) const;
 
+    // Shows `text` in lblWrd. The text it already shows is left alone, so
+    // that the play timer's ticks never redraw the label.
+    void setLyrics(const QString &text);
+    // The page shown, as the card holds it (lines joined with CR LF).
+    const QString &lyrics() const { return lyrics_; }
+    // The caption: "歌詞カード", followed by the card's file name while one is shown.
+    void setCardName(const QString &cardName);
+    // Makes the window visible and brings it to the front.
+    void showCard();
+
     // Colours in their stored form (see app/Colors.h).
     int foreColor() const { return foreColor_; }
     void setForeColor(int value);
@@ -48,6 +58,7 @@ private:
     TfrmMain *main_;
     int foreColor_;
     int backColor_;
+    QString lyrics_;
 };
 
 } // namespace kazoon

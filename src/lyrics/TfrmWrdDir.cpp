@@ -1,12 +1,114 @@
 #include "lyrics/TfrmWrdDir.h"
 
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
+
+#include "app/AppTitle.h"
+#include "app/Dialogs.h"
+#include "app/Fonts.h"
+#include "app/MainWindow.h"
+#include "options/TfrmOption.h"
+
 namespace kazoon {
+
+namespace {
+
+// Rows of 16 pixels; the open folder in bold, so that it stands apart from
+// a folder that is only highlighted.
+class OpenFolderDelegate : public FixedRowDelegate {
+public:
+    OpenFolderDelegate(const FolderPane *pane, QObject *parent)
+        : FixedRowDelegate(16, parent), pane_(pane)
+    {
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        FixedRowDelegate::initStyleOption(option, index);
+        const auto *model = qobject_cast<const QFileSystemModel *>(index.model());
+        if (model && model->filePath(index) == pane_->folder())
+            option->font.setBold(true);
+    }
+
+private:
+    const FolderPane *pane_;
+};
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, QRect geometry)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(geometry);
+    return b;
+}
+
+} // namespace
 
 TfrmWrdDir::TfrmWrdDir(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(main)
 {
     setObjectName(QStringLiteral("frmWrdDir"));
     setWindowTitle(QStringLiteral("フォルダの指定"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFont(uiFont());
+    setFixedSize(211, 248);
+
+    // Created in tab order: OK, Cancel, drive box, folder tree.
+    cmdOk = makeButton(this, "cmdOk", QStringLiteral("OK"), {32, 208, 65, 25});
+    cmdOk->setDefault(true);
+    cmdCan = makeButton(this, "cmdCan", QStringLiteral("キャンセル"), {112, 208, 65, 25});
+    folderPane_ = new FolderPane(this, {16, 16, 177, 18}, {16, 48, 177, 145});
+    folderPane_->setOpenOnActivate(true);
+    DriveComboBox = folderPane_->driveBox();
+    DirectoryListBox = folderPane_->folderTree();
+    DriveComboBox->setAccessibleName(QStringLiteral("ドライブ"));
+    DirectoryListBox->setAccessibleName(QStringLiteral("フォルダ"));
+    DirectoryListBox->setItemDelegate(new OpenFolderDelegate(folderPane_, DirectoryListBox));
+
+    connect(cmdOk, &QPushButton::clicked, this, &TfrmWrdDir::cmdOkClick);
+    connect(cmdCan, &QPushButton::clicked, this, &TfrmWrdDir::cmdCanClick);
+    connect(folderPane_, &FolderPane::volumeRefused, this, [this](const QString &message) {
+        main_->showMessage(message, kAppTitle, mb::IconStop);
+    });
+
+    // Created on the working folder and its drive.
+    setFolder(QDir::currentPath());
+    selectDriveOfFolder();
+}
+
+int TfrmWrdDir::choose(const QString &currentFolder)
+{
+    if (QDir::isAbsolutePath(currentFolder) && QFileInfo(currentFolder).isDir())
+        setFolder(currentFolder);
+    selectDriveOfFolder();
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    folderPane_->revealFolder();
+    return main_->dialogs().exec(this);
+}
+
+void TfrmWrdDir::cmdOkClick()
+{
+    if (main_->frmOption)
+        main_->frmOption->setLyricsFolder(folder());
+    done(QDialog::Accepted);
+}
+
+void TfrmWrdDir::cmdCanClick()
+{
+    // The options dialog looks only at its folder field, never at the result.
+    done(QDialog::Accepted);
+}
+
+void TfrmWrdDir::reject()
+{
+    cmdCanClick();
 }
 
 } // namespace kazoon

@@ -428,7 +428,7 @@ void TfrmOption::cmdDirClick()
     if (!main_ || !main_->frmWrdDir)
         return;
     // The chooser writes the chosen folder into txtDir when closed with OK.
-    main_->dialogs().exec(main_->frmWrdDir);
+    main_->frmWrdDir->choose(txtDir->text());
 }
 
 void TfrmOption::OKBtnClick()
@@ -465,7 +465,7 @@ void TfrmOption::OKBtnClick()
             main_->cmdLesson->setEnabled(true);
     } else {
         if (main_->lessonMode) {
-            main_->mnuLsnItemClick();
+            main_->mnuLsnItemClick(OKBtn);
             main_->lessonMode = false;
         }
         main_->cmdLesson->setEnabled(false);

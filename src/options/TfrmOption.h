@@ -70,6 +70,9 @@ public:
     // Frames × periods at the sample rate, as the page shows it ("2.7 ミリ秒").
     static QString latencyText(int periodSize, int periods, double sampleRate);
 
+    // The dedicated lyrics folder, as the folder chooser writes it.
+    void setLyricsFolder(const QString &folder) { txtDir->setText(folder); }
+
     QTabWidget *PageControl = nullptr;
     QSlider *StepBar = nullptr; // -15..16
     QLineEdit *txtBer = nullptr;

@@ -117,10 +117,17 @@ void TfrmMain::PlayTimerTimer()
         PlayerNotify();
         return;
     }
+    // The passage stands at its end flag and the device's word of it went
+    // astray: the loop goes on from here rather than standing still.
+    if (lessonMode && playing && !LagTimer.isActive() && pos >= trackBar->SelEnd()
+        && dev.Mode() == DeviceMode::Stopped) {
+        PlayerNotify();
+        return;
+    }
     // The output went away mid-song (a cable pulled): the device has stopped
     // and says why. Stop as Esc would, so the reason is shown at once and the
     // panel is ready for the next play rather than left running.
-    if (!lessonMode && playing && !LagTimer.isActive() && dev.Mode() == DeviceMode::Stopped
+    if (playing && !LagTimer.isActive() && dev.Mode() == DeviceMode::Stopped
         && dev.Error() == device_error::PortInUse) {
         ButtonStopClick();
         portInUse = false;
@@ -220,6 +227,9 @@ void TfrmMain::LagTimerTimer()
     ToolBarPlayer->setEnabled(true);
     if (playing) {
         SequencerDevice &dev = Player();
+        // A passage restarted by back-to-start still ends at its end flag.
+        if (lessonMode)
+            dev.SetEndPosition(trackBar->SelEnd());
         dev.SetNotifyNext(true);
         dev.Play();
         CheckPlayerError();
@@ -238,7 +248,11 @@ void TfrmMain::PlayerNotify()
         return;
 
     if (lessonMode) {
-        if (dev.Position() == trackBar->SelEnd()) {
+        // The passage has come to its end flag and starts again at once; the
+        // device silences the end and chases the start flag's state. A word
+        // that arrives after a stop is no end: the panel is stopped.
+        if (playing && songLoaded && dev.Position() == trackBar->SelEnd()
+            && dev.Mode() != DeviceMode::Playing) {
             dev.Seek(trackBar->SelStart());
             dev.SetEndPosition(trackBar->SelEnd());
             dev.SetNotifyNext(true);

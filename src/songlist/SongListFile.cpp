@@ -4,33 +4,27 @@
 #include "app/SafeFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace kazoon::songlist {
 
 ReadResult readFile(const QString &path)
 {
+    // Folders and pipes are refused without reading, so a FIFO chosen in the
+    // Open dialog cannot block the window.
+    const SmallFile file = readSmallFile(path, kMaxFileSize);
     ReadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.status = ReadResult::Unreadable;
-        result.error = file.errorString();
-        return result;
-    }
-    // Read one byte past the limit: size() says nothing for devices and pipes.
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError) {
-        result.status = ReadResult::Unreadable;
-        result.error = file.errorString();
-        return result;
-    }
-    if (bytes.size() > kMaxFileSize) {
+    switch (file.status) {
+    case SmallFile::Ok:
+        result.lines = splitLines(decodeText(file.bytes));
+        break;
+    case SmallFile::TooLarge:
         result.status = ReadResult::TooLarge;
-        return result;
+        break;
+    default:
+        result.status = ReadResult::Unreadable;
+        break;
     }
-    result.lines = splitLines(decodeText(bytes));
     return result;
 }
 

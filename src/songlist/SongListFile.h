@@ -21,7 +21,6 @@ using kazoon::splitLines;
 struct ReadResult {
     enum Status { Ok, Unreadable, TooLarge } status = Ok;
     QStringList lines;
-    QString error; // the system's reason when Unreadable
 };
 
 ReadResult readFile(const QString &path);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -230,4 +231,22 @@ TEST(Settings, WindowsStoredOffEveryScreenComeBackOntoThePrimaryScreen)
     TfrmWrd *w = app.main()->frmWrd;
     EXPECT_TRUE(screen.contains(QRect(w->pos(), w->size()))) << w->pos().x() << "," << w->pos().y();
     EXPECT_EQ(w->size(), QSize(300, 200));
+}
+
+TEST(Settings, HelpManualBesideTheProgramOrInstalled)
+{
+    QTemporaryDir dir;
+    const QString bin = dir.filePath("usr/bin");
+    const QString beside = bin + "/help/index.html";
+    const QString installed = dir.filePath("usr/share/kazoon/help/index.html");
+    QDir().mkpath(bin);
+    // No manual anywhere: the place beside the program, which the help command finds missing.
+    EXPECT_EQ(helpFilePath(bin), beside);
+    QDir().mkpath(QFileInfo(installed).absolutePath());
+    ASSERT_TRUE(QFile(installed).open(QIODevice::WriteOnly));
+    EXPECT_EQ(helpFilePath(bin), installed);
+    // A manual beside the program (a build or a portable copy) comes first.
+    QDir().mkpath(QFileInfo(beside).absolutePath());
+    ASSERT_TRUE(QFile(beside).open(QIODevice::WriteOnly));
+    EXPECT_EQ(helpFilePath(bin), beside);
 }

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+#include <unistd.h>
+
 namespace kazoon::engine::test {
 namespace {
 
@@ -63,7 +65,8 @@ TEST(FluidSynthOutput, RendersASongOfflineThroughTheAudioCallbackPath)
 
 TEST(FluidSynthOutput, FileDriverWritesTheShowToAWaveFileInRealTime)
 {
-    const std::string wav = ::testing::TempDir() + "show.wav";
+    // Named after the process: two test runs side by side must not share it.
+    const std::string wav = ::testing::TempDir() + "show-" + std::to_string(::getpid()) + ".wav";
     std::remove(wav.c_str());
     {
         auto output = std::make_unique<FluidSynthOutput>(

@@ -301,7 +301,8 @@ TEST_F(OptionDialog, OkSetsTheLessonCommandAndLeavesLessonModeWhenWithdrawn)
     open([](TfrmOption *o) { o->OKBtn->click(); });
     EXPECT_TRUE(w->cmdLesson->isEnabled());
 
-    w->lessonMode = true;
+    w->cmdLesson->trigger();
+    ASSERT_TRUE(w->lessonMode);
     open([](TfrmOption *o) {
         o->chkOnLsn->setChecked(false);
         o->OKBtn->click();

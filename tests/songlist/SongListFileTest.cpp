@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "songlist/ListHint.h"
 #include "songlist/SongListFile.h"
 #include "support/DiskFull.h"
@@ -153,6 +155,10 @@ TEST_F(SongListFileIo, BrokenFilesNeverGetThrough)
     EXPECT_EQ(readFile(path("huge.mnu")).status, ReadResult::TooLarge);
 
     EXPECT_EQ(readFile(path("nothing-here.mnu")).status, ReadResult::Unreadable);
+    // A folder or a pipe with no writer is refused at once instead of blocking.
+    EXPECT_EQ(readFile(dir.path()).status, ReadResult::Unreadable);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.mnu")).constData(), 0600), 0);
+    EXPECT_EQ(readFile(path("pipe.mnu")).status, ReadResult::Unreadable);
 }
 
 TEST_F(SongListFileIo, MissingSongIsTheFirstPathWithoutAFile)

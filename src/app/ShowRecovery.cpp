@@ -119,10 +119,8 @@ void TfrmMain::offerShowRestore()
     // A saved list is read again from its file, as Open reads it.
     QStringList lines = s.entries;
     if (!s.modified) {
-        // Only a regular file is read: a pipe in its place would hold up the start.
-        const songlist::ReadResult read = QFileInfo(s.listPath).isFile()
-                                              ? songlist::readFile(s.listPath)
-                                              : songlist::ReadResult{songlist::ReadResult::Unreadable, {}, {}};
+        // A pipe or a folder in its place is refused without being read.
+        const songlist::ReadResult read = songlist::readFile(s.listPath);
         if (read.status == songlist::ReadResult::Unreadable) {
             showMessage(kCannotRestore + kListGoneText + shortenMiddle(s.listPath) + kTryAgainText,
                         kAppTitle, stop);

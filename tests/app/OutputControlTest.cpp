@@ -103,6 +103,53 @@ TEST(OutputControl, SwitchesTheEngineOnlyWhenStoppedAndKeepsTheOldOutputWhenTheN
     EXPECT_EQ(seq.Position(), seq.Length());
 }
 
+TEST(OutputControl, TheTestChordSoundsOnTheOutputInUseAndLeavesTheSongWhereItWas)
+{
+    EngineRig rig;
+    RecordingOutput *a = rig.current();
+    auto &seq = *rig.sequencer;
+    seq.Open(rig.song);
+    seq.Play();
+    a->advanceBy(600'000);
+    EXPECT_EQ(rig.control->testChord(), kOutputBusyText);
+    seq.Stop();
+    const std::int64_t position = seq.Position();
+    a->take();
+
+    EXPECT_EQ(rig.control->testChord(), QString());
+    a->advanceBy(2'000'000);
+    const auto chord = a->take();
+    EXPECT_EQ(noteOns(chord), 4);
+    int noteOffs = 0;
+    for (const auto &m : chord)
+        noteOffs += (m.bytes[0] & 0xF0) == 0x80 || ((m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] == 0);
+    EXPECT_GE(noteOffs, 4) << "nothing hangs";
+
+    // The output is the song's again, which plays on from where it stopped.
+    rig.control->stopTestChord();
+    EXPECT_EQ(rig.current(), a);
+    EXPECT_EQ(seq.Position(), position);
+    EXPECT_EQ(seq.Mode(), DeviceMode::Stopped);
+    seq.Play();
+    a->advanceBy(10'000'000);
+    EXPECT_EQ(noteOns(a->take()), 2);
+
+    // A switch while the chord sounds takes the output back first.
+    EXPECT_EQ(rig.control->testChord(), QString());
+    EXPECT_EQ(rig.control->apply(portConfig("B")), QString());
+    EXPECT_NE(rig.current(), a);
+    EXPECT_EQ(rig.control->testChord(), QString());
+}
+
+TEST(OutputSettings, ABlankSynthesizerSettingIsTheLibrarysDefault)
+{
+    OutputConfig config;
+    config.fluidSettings = {{"audio.driver", ""}, {"synth.gain", "0.6"}, {"audio.periods", ""}};
+    const OutputConfig forEngine = engineConfig(config);
+    ASSERT_EQ(forEngine.fluidSettings.size(), 1u);
+    EXPECT_EQ(forEngine.fluidSettings[0].first, "synth.gain");
+}
+
 // Stands in for a synthesizer on an audio device that admits one user at a
 // time: it cannot open while another one holds the device.
 class ExclusiveOutput final : public engine::Output {

@@ -19,6 +19,7 @@ struct OutputConfig {
     std::string soundFont;
     bool gmReset = false;
     std::vector<std::pair<std::string, std::string>> fluidSettings;
+    bool gmReset = false; // a GM reset goes out before each song
 
     // "synth", "port" or "none" in any case; anything else is the synthesizer.
     static Device parseDevice(const std::string &text);

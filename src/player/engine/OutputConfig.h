@@ -17,7 +17,6 @@ struct OutputConfig {
     Device device = Device::Synth;
     std::string port;
     std::string soundFont;
-    bool gmReset = false;
     std::vector<std::pair<std::string, std::string>> fluidSettings;
     bool gmReset = false; // a GM reset goes out before each song
 

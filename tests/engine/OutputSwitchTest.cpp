@@ -108,8 +108,9 @@ TEST(OutputSwitch, ThroughTheNullOutputAndBackNothingHangs)
     seq.Play();
     rig.advanceMs(300);
 
-    // The null output plays on its own real-time thread.
-    seq.setOutput(std::make_unique<NullOutput>());
+    // The null output plays on its own real-time thread. The first output is
+    // kept: what it received is looked at below.
+    const std::unique_ptr<Output> firstOutput = seq.setOutput(std::make_unique<NullOutput>());
     seq.Play();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     seq.Stop();

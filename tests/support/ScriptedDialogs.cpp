@@ -22,7 +22,8 @@ int ScriptedDialogs::messageBox(QWidget *, const QString &text, const QString &c
     if (duringBox)
         duringBox(boxes.constLast());
     const bool question = (flags & 0xF) == mb::YesNoCancel;
-    return take(answers_).value_or(question ? mb::IdCancel : mb::IdOk);
+    const bool yesNo = (flags & 0xF) == mb::YesNo;
+    return take(answers_).value_or(question ? mb::IdCancel : yesNo ? mb::IdNo : mb::IdOk);
 }
 
 QString ScriptedDialogs::getOpenFileName(QWidget *, const QString &folder, const QString &filter)

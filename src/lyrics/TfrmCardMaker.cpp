@@ -324,6 +324,34 @@ void TfrmCardMaker::showStep()
     const std::int64_t pos = dev.Position();
     // As the main window: "0" at the top of a song not yet played.
     lblStep->setText(!playing_ && pos == 0 ? QStringLiteral("0") : QString::number(pos + 1));
+    showCurrentPage();
+}
+
+void TfrmCardMaker::showCurrentPage()
+{
+    // The page the lyrics window would show now, in bold, so that a second
+    // pass through the song shows whether the marks sit right.
+    const int page = lyrics::pageForPosition(taps_.marks(), lblStep->text(),
+                                             int(main_->Player().Position()));
+    if (page == lyrics::kKeepPage)
+        return;
+    for (int row = 0; row < grdMarks->rowCount(); ++row) {
+        if (QTableWidgetItem *item = grdMarks->item(row, 1)) {
+            QFont font = item->font();
+            if (font.bold() != (row == page)) {
+                font.setBold(row == page);
+                item->setFont(font);
+            }
+        }
+    }
+}
+
+int TfrmCardMaker::currentPage() const
+{
+    for (int row = 0; row < grdMarks->rowCount(); ++row)
+        if (grdMarks->item(row, 1) && grdMarks->item(row, 1)->font().bold())
+            return row;
+    return lyrics::kEmptyPage;
 }
 
 void TfrmCardMaker::refreshMarks()
@@ -350,6 +378,7 @@ void TfrmCardMaker::refreshMarks()
     }
     cmdUndo->setEnabled(taps_.count() > 0);
     refreshing_ = false;
+    showCurrentPage();
 }
 
 void TfrmCardMaker::markEdited(int row, int column)

@@ -34,6 +34,9 @@ public:
     QStringList pages() const;
     const QList<int> &marks() const { return taps_.marks(); }
     bool isPlaying() const { return playing_; }
+    // The row shown in bold as the page of the song's position; kEmptyPage
+    // for none.
+    int currentPage() const;
 
     void cmdPlayClick();
     void cmdStopClick();
@@ -75,6 +78,7 @@ private:
     void markEdited(int row, int column);
     void nudgeSelected(int delta);
     void showStep();
+    void showCurrentPage();
 
     TfrmMain *main_;
     QString songFileName_, cardPath_;

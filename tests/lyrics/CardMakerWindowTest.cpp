@@ -147,10 +147,20 @@ TEST(CardMaker, TapsOnTheEngineRecordTheStepAtTheKeyPress)
         EXPECT_EQ(marksIn(d.grdMarks), (QList<int>{8, 18, 33}));
         show.at(6060);
         d.cmdNextClick();
+        EXPECT_EQ(d.currentPage(), 3);
+        // Back to the top and through again: the page of each moment is shown.
+        d.cmdPrev->click();
+        ASSERT_TRUE(d.isPlaying());
+        d.tick();
+        EXPECT_EQ(d.currentPage(), lyrics::kEmptyPage) << "before the first mark";
+        show.at(8200); // 2140 ms into the new play: step 17, display 18
+        d.tick();
+        EXPECT_EQ(d.lblStep->text(), QStringLiteral("18"));
+        EXPECT_EQ(d.currentPage(), 1);
 
         // The song plays out here: the main window does not hear of its
         // end, so its list stays on this song.
-        show.at(9000);
+        show.at(16500);
         d.tick();
         EXPECT_FALSE(d.isPlaying());
         EXPECT_EQ(m->songIndex, 0);

@@ -153,7 +153,11 @@ TfrmCardMaker::TfrmCardMaker(TfrmMain *main, QWidget *parent) : QDialog(parent),
     connect(cmdMinus, &QPushButton::clicked, this, &TfrmCardMaker::cmdMinusClick);
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSaveClick(); });
     connect(cmdClose, &QPushButton::clicked, this, &TfrmCardMaker::cmdCloseClick);
-    connect(memLyrics, &QPlainTextEdit::textChanged, this, &TfrmCardMaker::refreshMarks);
+    connect(memLyrics, &QPlainTextEdit::textChanged, this, [this] {
+        if (!refreshing_)
+            changed_ = true;
+        refreshMarks();
+    });
     connect(grdMarks, &QTableWidget::cellChanged, this, &TfrmCardMaker::markEdited);
     tickTimer.setInterval(50);
     connect(&tickTimer, &QTimer::timeout, this, &TfrmCardMaker::tick);
@@ -179,13 +183,16 @@ int TfrmCardMaker::make(const QString &songFileName)
     refreshing_ = false;
     taps_.setMarks(card.usable() ? card.marks : QList<int>());
     refreshMarks();
+    changed_ = false;
 
     mainPosition_ = main_->Player().Position();
     restored_ = false;
     setPlaying(false);
     showStep();
     memLyrics->setFocus();
-    return main_->dialogs().exec(this);
+    const int result = main_->dialogs().exec(this);
+    restore();
+    return result;
 }
 
 QStringList TfrmCardMaker::pages() const
@@ -291,20 +298,24 @@ void TfrmCardMaker::cmdNextClick()
     // The position at the press, not the last tick's, so that a tap on the
     // beat lands on that step.
     taps_.tap(int(main_->Player().Position() + 1));
+    changed_ = true;
     refreshMarks();
     grdMarks->scrollToItem(grdMarks->item(taps_.count() - 1, 0));
 }
 
 void TfrmCardMaker::cmdUndoClick()
 {
-    if (taps_.undo())
+    if (taps_.undo()) {
+        changed_ = true;
         refreshMarks();
+    }
 }
 
 void TfrmCardMaker::nudgeSelected(int delta)
 {
     const int row = grdMarks->currentRow();
     if (taps_.nudge(row, delta)) {
+        changed_ = true;
         refreshMarks();
         grdMarks->setCurrentCell(row, 0);
     }
@@ -387,7 +398,9 @@ void TfrmCardMaker::markEdited(int row, int column)
         return;
     QTableWidgetItem *item = grdMarks->item(row, 0);
     const std::optional<int> value = item ? lyrics::stepMark(item->text().trimmed()) : std::nullopt;
-    if (!value || !taps_.setMark(row, *value))
+    if (value && taps_.setMark(row, *value))
+        changed_ = true;
+    else
         main_->showMessage(QStringLiteral("ステップには0以上の整数を入力してください。"),
                            QString::fromUtf8(kCaption), mb::Ok | mb::IconExclamation);
     // Shows the value kept, the old one after a refused entry.
@@ -464,6 +477,7 @@ bool TfrmCardMaker::cmdSaveClick()
     if (written.result != FileWrite::Ok)
         return cannotSave(fileErrorReason(written.error));
 
+    changed_ = false;
     // The lyrics window reads the new card at once.
     main_->ResetLyricsCard();
     main_->ShowLyricsCard();
@@ -472,9 +486,24 @@ bool TfrmCardMaker::cmdSaveClick()
     return true;
 }
 
+bool TfrmCardMaker::mayClose()
+{
+    if (!changed_)
+        return true;
+    // The taps of a whole pass through the song are not lost to a stray Esc.
+    return main_->showMessage(QStringLiteral("歌詞カードは保存されていません。\r\n"
+                                             "保存せずに閉じますか?"),
+                              QString::fromUtf8(kCaption),
+                              mb::YesNo | mb::IconQuestion | mb::DefButton2)
+           == mb::IdYes;
+}
+
 void TfrmCardMaker::cmdCloseClick()
 {
-    done(QDialog::Accepted);
+    if (playing_)
+        cmdStopClick();
+    if (mayClose())
+        done(QDialog::Accepted);
 }
 
 void TfrmCardMaker::reject()
@@ -483,29 +512,35 @@ void TfrmCardMaker::reject()
         cmdStopClick();
         return;
     }
-    done(QDialog::Rejected);
+    if (mayClose())
+        done(QDialog::Rejected);
 }
 
 void TfrmCardMaker::done(int result)
 {
+    restore();
+    QDialog::done(result);
+}
+
+void TfrmCardMaker::restore()
+{
     // The device goes back to where the main window left it, stopped, so
     // that its panel and the device agree again.
-    if (!restored_) {
-        restored_ = true;
-        tickTimer.stop();
-        SequencerDevice &dev = main_->Player();
-        try {
-            if (playing_)
-                dev.Stop();
-            playing_ = false;
-            dev.Seek(mainPosition_);
-        } catch (const DeviceError &) {
-        }
-        if (dev.Error() != 0)
-            main_->CheckPlayerError();
-        main_->portInUse = false;
+    if (restored_)
+        return;
+    restored_ = true;
+    tickTimer.stop();
+    SequencerDevice &dev = main_->Player();
+    try {
+        if (playing_)
+            dev.Stop();
+        dev.Seek(mainPosition_);
+    } catch (const DeviceError &) {
     }
-    QDialog::done(result);
+    setPlaying(false);
+    if (dev.Error() != 0)
+        main_->CheckPlayerError();
+    main_->portInUse = false;
 }
 
 bool TfrmCardMaker::eventFilter(QObject *watched, QEvent *event)

@@ -62,7 +62,8 @@ public:
     QTimer tickTimer;
 
 public slots:
-    // Esc stops a playing song first; otherwise it closes as 閉じる does.
+    // Esc stops a playing song first; otherwise it closes as 閉じる does,
+    // after a question when something is not saved.
     void reject() override;
     void done(int result) override;
 
@@ -73,6 +74,9 @@ private:
     // After a device command: false when it failed (the main window has told
     // the performer why); a failure other than a busy port closes the dialog.
     bool deviceOk();
+    // Asks before unsaved lyrics or marks are dropped; true to close.
+    bool mayClose();
+    void restore();
     void setPlaying(bool on);
     void refreshMarks();
     void markEdited(int row, int column);
@@ -86,6 +90,7 @@ private:
     bool playing_ = false;
     bool refreshing_ = false;
     bool restored_ = false;
+    bool changed_ = false; // lyrics or marks not saved yet
     std::int64_t mainPosition_ = 0; // where the main window left the song
 };
 

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QStringEncoder>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -48,10 +49,12 @@ bool withMaker(TestApp &app, Script script)
         if (!maker)
             return int(QDialog::Rejected);
         ran = true;
+        bool closed = false;
+        QObject::connect(maker, &QDialog::finished, maker, [&closed] { closed = true; });
         script(*maker);
-        if (maker->isVisible() || maker->result() == 0)
+        if (!closed)
             maker->cmdClose->click();
-        return maker->result();
+        return closed ? maker->result() : int(QDialog::Rejected);
     });
     app.main()->action(QStringLiteral("mnuCardItem"))->trigger();
     return ran;
@@ -241,6 +244,8 @@ TEST(CardMaker, ExistingCardIsKeptAsBackupAfterYes)
         ASSERT_EQ(app.main()->lstWrd.items, (QStringList{"old", "lines"}));
 
         app.dialogs.answer(row.answer);
+        if (!row.saved)
+            app.dialogs.answer(mb::IdYes); // close without saving
         const bool ran = withMaker(app, [&](TfrmCardMaker &d) {
             // The card the song has is where the maker starts.
             EXPECT_EQ(d.memLyrics->toPlainText(), QStringLiteral("old\n\nlines"));
@@ -277,6 +282,8 @@ TEST(CardMaker, ReadOnlyFolderSaysWhyAndKeepsTheLyrics)
     ASSERT_EQ(::chmod(QFile::encodeName(app.dir()).constData(), 0755), 0);
     ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
 
+    app.dialogs.answer(mb::IdOk);  // the failure
+    app.dialogs.answer(mb::IdYes); // close without saving
     bool asNobody = false;
     const bool ran = withMaker(app, [&](TfrmCardMaker &d) {
         d.memLyrics->setPlainText(QStringLiteral("haru"));
@@ -303,8 +310,101 @@ TEST(CardMaker, ReadOnlyFolderSaysWhyAndKeepsTheLyrics)
     ASSERT_TRUE(ran);
     if (::geteuid() == 0 && !asNobody)
         GTEST_SKIP() << "cannot give up root here";
-    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    ASSERT_EQ(app.dialogs.boxes.size(), 2);
+    EXPECT_TRUE(app.dialogs.allUsed());
     EXPECT_TRUE(app.dialogs.boxes.first().text.startsWith(QStringLiteral("歌詞カードを保存できません。")));
     EXPECT_TRUE(app.dialogs.boxes.first().text.endsWith(QStringLiteral("アクセス権がありません。")));
     EXPECT_FALSE(QFile::exists(app.path(QStringLiteral("ro/Song.txt"))));
+}
+
+TEST(CardMaker, UnsavedLyricsOrMarksAreNotDroppedByEscOrClose)
+{
+    struct Row {
+        const char *what;
+        bool change;
+        int answer; // to the close question, 0 for none asked
+        bool closes;
+    };
+    const Row rows[] = {
+        {"nothing changed closes at once", false, 0, true},
+        {"changed, No stays open", true, mb::IdNo, false},
+        {"changed, Yes closes", true, mb::IdYes, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        TestApp app;
+        const QString list = app.makeList(QStringLiteral("show.mnu"),
+                                          {QStringLiteral("0 ") + app.makeSong("Song.mid")});
+        app.start();
+        app.dialogs.openFile(list);
+        app.main()->mnuOpenItemClick();
+        if (row.answer)
+            app.dialogs.answer(row.answer);
+        const bool ran = withMaker(app, [&](TfrmCardMaker &d) {
+            bool closed = false;
+            QObject::connect(&d, &QDialog::finished, &d, [&closed] { closed = true; });
+            if (row.change)
+                d.memLyrics->setPlainText(QStringLiteral("haru"));
+            d.cmdPlayClick();
+            d.reject(); // Esc while playing only stops
+            EXPECT_FALSE(d.isPlaying());
+            EXPECT_FALSE(closed);
+            d.reject();
+            EXPECT_EQ(closed, row.closes);
+            if (!closed) {
+                EXPECT_EQ(d.memLyrics->toPlainText(), QStringLiteral("haru"));
+                app.dialogs.answer(mb::IdYes);
+            }
+        });
+        ASSERT_TRUE(ran);
+        EXPECT_EQ(app.dialogs.boxes.size(), row.change ? (row.closes ? 1 : 2) : 0);
+        EXPECT_TRUE(app.dialogs.allUsed());
+    }
+}
+
+TEST(CardMaker, OpensLyricsFromATextFile)
+{
+    struct Row {
+        const char *what;
+        QByteArray bytes; // empty: no such file
+        QString text;     // in the lyrics field afterwards
+        bool refused;
+    };
+    const QString sakura = QStringLiteral("さくら\n\nさくら");
+    QStringEncoder sjis("Shift_JIS");
+    const Row rows[] = {
+        {"UTF-8", sakura.toUtf8(), sakura, false},
+        {"Shift-JIS", QByteArray(sjis.encode(QStringLiteral("さくら\r\n\r\nさくら"))), sakura,
+         false},
+        {"a card gives its pages", "1\r\nharu\r\n9\r\nnatsu\r\n", QStringLiteral("haru\n\nnatsu"),
+         false},
+        {"no such file", QByteArray(), QStringLiteral("typed"), true},
+        {"larger than 1 MB", QByteArray(1024 * 1024 + 1, 'a'), QStringLiteral("typed"), true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        TestApp app;
+        const QString list = app.makeList(QStringLiteral("show.mnu"),
+                                          {QStringLiteral("0 ") + app.makeSong("Song.mid")});
+        app.start();
+        app.dialogs.openFile(list);
+        app.main()->mnuOpenItemClick();
+        const QString lyrics = row.bytes.isEmpty()
+                                   ? app.path(QStringLiteral("none.txt"))
+                                   : app.makeFile(QStringLiteral("lyrics.txt"), row.bytes);
+        app.dialogs.openFile(lyrics);
+        app.dialogs.answer(mb::IdYes); // close without saving
+        const bool ran = withMaker(app, [&](TfrmCardMaker &d) {
+            d.memLyrics->setPlainText(QStringLiteral("typed"));
+            d.cmdOpenText->click();
+            EXPECT_EQ(d.memLyrics->toPlainText(), row.text);
+        });
+        ASSERT_TRUE(ran);
+        ASSERT_EQ(app.dialogs.boxes.size(), row.refused ? 2 : 1);
+        if (row.refused) {
+            EXPECT_TRUE(app.dialogs.boxes.first().text.startsWith(
+                QStringLiteral("歌詞を読み込めません。")));
+        }
+        EXPECT_TRUE(app.dialogs.allUsed());
+    }
 }

@@ -115,6 +115,7 @@ TEST(CardMaker, TapsOnTheEngineRecordTheStepAtTheKeyPress)
 
         d.cmdPlayClick();
         ASSERT_TRUE(d.isPlaying());
+        d.tickTimer.stop(); // the display moves only when the test ticks
         show.at(940); // step 7 of the song, display 8
         d.tick();
         EXPECT_EQ(d.lblStep->text(), QStringLiteral("8"));
@@ -154,6 +155,7 @@ TEST(CardMaker, TapsOnTheEngineRecordTheStepAtTheKeyPress)
         // Back to the top and through again: the page of each moment is shown.
         d.cmdPrev->click();
         ASSERT_TRUE(d.isPlaying());
+        d.tickTimer.stop();
         d.tick();
         EXPECT_EQ(d.currentPage(), lyrics::kEmptyPage) << "before the first mark";
         show.at(8200); // 2140 ms into the new play: step 17, display 18

@@ -173,6 +173,9 @@ int TfrmCardMaker::make(const QString &songFileName)
     songFileName_ = songFileName;
     const LiveSettings settings = main_->liveSettings();
     cardPath_ = lyrics::cardPath(songFileName, folderMode(settings), settings.lyricsFolder());
+    // Without a folder the path would name the root of the file system.
+    noLyricsFolder_ = folderMode(settings) == lyrics::FolderMode::LyricsFolder
+                      && settings.lyricsFolder().isEmpty();
     lblSong->setText(QStringLiteral("曲: %1\r\n歌詞カード: %2")
                          .arg(shortenMiddle(QFileInfo(songFileName).fileName()),
                               shortenMiddle(cardPath_)));
@@ -453,6 +456,9 @@ bool TfrmCardMaker::cmdSaveClick()
         return false;
     };
 
+    if (noLyricsFolder_)
+        return cannotSave(QStringLiteral("歌詞カードのフォルダが指定されていません。\r\n"
+                                         "「設定」→「オプション」で指定してください。"));
     const QFileInfo existing(cardPath_);
     if (existing.exists() || existing.isSymLink()) {
         if (!existing.isFile())

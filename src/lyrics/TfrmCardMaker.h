@@ -91,6 +91,7 @@ private:
     bool refreshing_ = false;
     bool restored_ = false;
     bool changed_ = false; // lyrics or marks not saved yet
+    bool noLyricsFolder_ = false; // cards go to a lyrics folder not chosen yet
     std::int64_t mainPosition_ = 0; // where the main window left the song
 };
 

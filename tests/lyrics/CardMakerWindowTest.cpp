@@ -410,3 +410,30 @@ TEST(CardMaker, OpensLyricsFromATextFile)
         EXPECT_TRUE(app.dialogs.allUsed());
     }
 }
+
+TEST(CardMaker, LyricsFolderNotChosenIsRefused)
+{
+    TestApp app;
+    app.writeSettings(settings(2, QString()));
+    const QString list = app.makeList(
+        QStringLiteral("show.mnu"), {QStringLiteral("0 ") + app.makeSong("KazoonMakerNoFolder.mid")});
+    app.start();
+    app.dialogs.openFile(list);
+    app.main()->mnuOpenItemClick();
+    app.dialogs.answer(mb::IdOk);  // the refusal
+    app.dialogs.answer(mb::IdYes); // close without saving
+    const QString rootCard = QStringLiteral("/KazoonMakerNoFolder.txt");
+    const bool ran = withMaker(app, [&](TfrmCardMaker &d) {
+        d.memLyrics->setPlainText(QStringLiteral("haru"));
+        d.cmdPlayClick();
+        d.cmdNextClick();
+        d.cmdStopClick();
+        EXPECT_FALSE(d.cmdSaveClick());
+    });
+    ASSERT_TRUE(ran);
+    EXPECT_FALSE(QFile::exists(rootCard));
+    QFile::remove(rootCard);
+    ASSERT_EQ(app.dialogs.boxes.size(), 2);
+    EXPECT_TRUE(app.dialogs.boxes.first().text.contains(QStringLiteral("フォルダが指定されていません")));
+    EXPECT_TRUE(app.dialogs.allUsed());
+}

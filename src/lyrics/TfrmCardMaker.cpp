@@ -103,7 +103,7 @@ TfrmCardMaker::TfrmCardMaker(TfrmMain *main, QWidget *parent) : QDialog(parent),
     cmdNext = makeButton(this, "cmdNext", QStringLiteral("次のページ"), QStringLiteral("次のページ"));
     cmdNext->setMinimumHeight(56);
     QFont big = uiFont();
-    big.setPixelSize(big.pixelSize() > 0 ? big.pixelSize() * 2 : 24);
+    big.setPixelSize(24);
     cmdNext->setFont(big);
     cmdNext->setToolTip(QStringLiteral("再生中に押すと、いまのステップを次のページの始まりに記録します (スペースキー)"));
 

@@ -93,8 +93,16 @@ void TfrmMain::mnuOpenItemClick()
         return;
     }
 
+    showList(fileName, lines, 0);
+    resetSetClock();
+}
+
+void TfrmMain::showList(const QString &fileName, const QStringList &lines, int index)
+{
+    const auto stop = mb::Ok | mb::IconStop;
     lstLive->clearLines();
-    listFileName = fileName;
+    if (!fileName.isEmpty())
+        listFileName = fileName;
     lstDmy.items = lines;
     setBulkMarkCommands({});
     listModified = false;
@@ -116,13 +124,17 @@ void TfrmMain::mnuOpenItemClick()
     }
     setBulkMarkCommands(marks);
 
-    lstDmy.itemIndex = 0;
-    lstLive->setItemIndex(0);
+    lstDmy.itemIndex = index;
+    lstLive->setItemIndex(index);
     LoadSelectedSong();
 
-    setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
-
-    mnuOverItem->setEnabled(true);
+    if (fileName.isEmpty()) {
+        setWindowTitle(kNewListCaption);
+        mnuOverItem->setEnabled(false);
+    } else {
+        setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
+        mnuOverItem->setEnabled(true);
+    }
     afterListLoaded();
 }
 
@@ -157,6 +169,7 @@ void TfrmMain::mnuSaveItemClick()
     setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
     saveCancelled = false;
     listModified = false;
+    showStateChanged();
 }
 
 void TfrmMain::mnuOverItemClick()
@@ -172,6 +185,7 @@ void TfrmMain::mnuOverItemClick()
     }
     saveCancelled = false;
     listModified = false;
+    showStateChanged();
 }
 
 void TfrmMain::ButtonSaveClick()

@@ -9,11 +9,13 @@ namespace {
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 }
 
-std::uint64_t Transport::submit(const PlayRequest &request)
+std::uint64_t Transport::submit(const PlayRequest &request, std::uint64_t *taken)
 {
     std::lock_guard lock(mutex_);
     pending_ = request;
     const std::uint64_t seq = ++pendingSeq_;
+    if (taken)
+        *taken = takenSeq_;
     submittedSeq_.store(seq, std::memory_order_release);
     return seq;
 }
@@ -41,10 +43,15 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
         if (lock.owns_lock()) {
             const PlayRequest request = pending_;
             const std::uint64_t adopted = pendingSeq_;
+            takenSeq_ = adopted;
             lock.unlock();
             adopt(request, nowUs);
             adoptedSeq_.store(adopted, std::memory_order_release);
         }
+    }
+    if (waiting_ && settledUs_ < untilUs) {
+        waiting_ = false;
+        begin(current_, std::max(nowUs, settledUs_));
     }
     while (playing_) {
         if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_) {
@@ -69,6 +76,8 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
 
 std::int64_t Transport::nextDueUs() const
 {
+    if (waiting_)
+        return settledUs_;
     if (!playing_)
         return kNever;
     if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_)
@@ -82,16 +91,36 @@ void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
     const bool newPlay = request.playId != current_.playId;
     if (newPlay || newReset) {
         playing_ = false;
+        waiting_ = false;
         silence(nowUs);
     }
-    if (newReset)
+    if (newReset && request.gmReset) {
+        // The module resets every channel itself; anything sent while it is
+        // busy with that may be lost, so the play waits.
+        sendOut(kGmSystemOn, nowUs);
+        active_ = touched_ = 0;
+        for (Channel &c : channels_)
+            c = Channel{};
+        settledUs_ = nowUs + kGmResetSettleUs;
+    } else if (newReset) {
         resetChannels(0xFFFF, nowUs);
+        settledUs_ = nowUs; // a new output's clock may start anywhere
+    }
     current_ = request;
     if (request.playId != 0 && newPlay && request.song)
         start(request, nowUs);
 }
 
 void Transport::start(const PlayRequest &request, std::int64_t nowUs)
+{
+    if (nowUs < settledUs_) {
+        waiting_ = true;
+        return;
+    }
+    begin(request, nowUs);
+}
+
+void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
 {
     const Song &song = *request.song;
     // Whatever an earlier play left in the channels must not colour this one.

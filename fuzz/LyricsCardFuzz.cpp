@@ -1,4 +1,6 @@
 #include "app/ParseInt.h"
+#include "app/TextFile.h"
+#include "lyrics/CardMaker.h"
 #include "lyrics/LyricsCard.h"
 
 #include <QByteArray>
@@ -27,6 +29,23 @@ QByteArray serialise(const LyricsCard &card)
     return text.toUtf8();
 }
 
+// The card maker writes any typed lyrics as a card that reads back as the
+// same pages (lines that look like marks with their blank) and marks.
+void checkMakerRoundTrip(const QStringList &pages)
+{
+    if (pages.isEmpty())
+        return;
+    QList<int> marks;
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        marks << int(i) * 16 + 1;
+    const LyricsCard made = parseLyricsCard(cardBytes(pages, marks));
+    check(made.usable() && made.marks == marks && made.pages.size() == pages.size());
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        check(made.pages.at(i) == pageAsWritten(pages.at(i)));
+    check(pagesFromText(textFromPages(pagesFromText(textFromPages(pages))))
+          == pagesFromText(textFromPages(pages)));
+}
+
 } // namespace
 
 // Any bytes give a card or no card; a card holds together: one page per mark,
@@ -36,6 +55,7 @@ QByteArray serialise(const LyricsCard &card)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    checkMakerRoundTrip(pagesFromText(kazoon::decodeText(bytes)));
     const LyricsCard card = parseLyricsCard(bytes);
     check(card.steps.size() == card.pages.size() && card.marks.size() == card.steps.size());
     check(card.usable() == !card.steps.isEmpty());
@@ -59,6 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const LyricsCard again = parseLyricsCard(serialise(card));
     check(again.steps == card.steps && again.marks == card.marks && again.pages == card.pages);
+    checkMakerRoundTrip(card.pages);
 
     // A few positions taken from the input's last bytes, the ends, and the
     // marks themselves and their neighbours.

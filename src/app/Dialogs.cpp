@@ -34,7 +34,7 @@ int QtDialogs::messageBox(QWidget *parent, const QString &text, const QString &c
     }
     if ((flags & 0xF) == mb::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton((flags & mb::DefButton2) ? QMessageBox::No : QMessageBox::Yes);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
         box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
         return box.exec() == QMessageBox::Yes ? mb::IdYes : mb::IdNo;

@@ -235,6 +235,13 @@ void TfrmMain::buildMenusAndToolBars()
     separator(mnuEdit, "N5");
     mnuEdit->addAction(mnuMedleyItem);
     mnuEdit->addAction(mnuClearItem);
+    QAction *mnuCardItem = makeAction("mnuCardItem", QStringLiteral("歌詞カードの作成(&K)..."));
+    separator(mnuEdit, "NCard");
+    mnuEdit->addAction(mnuCardItem);
+    // The menu is off while a song plays; the item needs a loaded song too.
+    connect(mnuEdit, &QMenu::aboutToShow, this,
+            [this, mnuCardItem] { mnuCardItem->setEnabled(songLoaded && !playing); });
+    connect(mnuCardItem, &QAction::triggered, this, &TfrmMain::mnuCardItemClick);
 
     mnuSet = makeMenu("mnuSet", QStringLiteral("設定(&S)"));
     QAction *mnuQsItem = makeAction("mnuQsItem", QStringLiteral("QSモード(&Q)"), Qt::Key_F9);

@@ -175,6 +175,8 @@ public:
     void ShowLyricsCard();
     void UpdateLyricsPage();
     void hideLyricsWindow();
+    // The card maker for the loaded song (編集 menu); not while a song plays.
+    void mnuCardItemClick();
 
     // --- options (options/) ---
     void mnuOptionItemClick();

@@ -60,7 +60,9 @@ QString RemoteBinding::iniText() const
 
 RemoteBinding RemoteBinding::fromIni(const QString &text)
 {
-    const QStringList parts = text.trimmed().toLower().split(QLatin1Char(':'));
+    QStringList parts = text.trimmed().toLower().split(QLatin1Char(':'));
+    for (QString &part : parts)
+        part = part.trimmed();
     if (parts.size() != 3)
         return {};
     RemoteBinding b;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/IniFile.h"
+#include "app/MidiRemoteInput.h"
 #include "app/RemoteBindings.h"
 
 namespace kazoon {
@@ -122,6 +123,28 @@ TEST(RemoteBindings, ReadAndWriteInPlace)
     RemoteBindings again;
     again.read(ini);
     EXPECT_EQ(again, b);
+}
+
+} // namespace
+} // namespace kazoon
+
+namespace kazoon {
+namespace {
+
+// The system's input, wherever the tests run: with no ALSA sequencer it says
+// so instead of throwing; with one, a port that is not there is named.
+TEST(MidiRemoteInput, OpensNothingThatIsNotThereAndNeverThrows)
+{
+    MidiRemoteInput input;
+    const QString reason = input.open(QStringLiteral("Kazoon test port that is not there 99:0"));
+    if (input.available()) {
+        EXPECT_EQ(reason, remotePortMissingText(QStringLiteral("Kazoon test port that is not there 99:0")));
+    } else {
+        EXPECT_EQ(reason, kNoMidiInputText);
+        EXPECT_TRUE(input.ports().isEmpty());
+    }
+    EXPECT_TRUE(input.portName().isEmpty());
+    input.close();
 }
 
 } // namespace

@@ -51,6 +51,14 @@ public:
         return port == o.port && threshold == o.threshold && bindings_ == o.bindings_;
     }
 
+    // Takes the port and bindings of `o`, keeping what the pedals are doing now.
+    void assign(const RemoteBindings &o)
+    {
+        port = o.port;
+        threshold = o.threshold;
+        bindings_ = o.bindings_;
+    }
+
     // The command this message gives, if any. A control change fires when it
     // rises to the threshold, not again until it has fallen below, so a pedal
     // held down does not repeat.

@@ -834,8 +834,7 @@ void TfrmOption::applyRemote()
         return;
     const RemoteBindings next = remoteFromPage();
     const bool reopen = next.port != main_->remoteBindings.port || remote->portName() != next.port;
-    if (!(next == main_->remoteBindings))
-        main_->remoteBindings = next;
+    main_->remoteBindings.assign(next);
     if (!reopen)
         return;
     const QString reason = main_->openRemotePort();

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include "app/MainWindow.h"
@@ -166,6 +167,11 @@ TEST_F(RemotePage, PortsMissingAndNoMidiInputAtAll)
         });
         m->mnuOptionItemClick();
         EXPECT_EQ(m->remoteBindings.port, c.port) << c.name << ": OK keeps a missing port";
+        const QString told = c.port.isEmpty() ? QString()
+                             : c.offered    ? remotePortMissingText(c.port)
+                                            : kNoMidiInputText;
+        EXPECT_EQ(m->statusBar_->currentMessage(), told) << c.name;
+        EXPECT_TRUE(other.dialogs.boxes.isEmpty()) << c.name;
     }
 }
 

@@ -6,6 +6,9 @@
 //       first event of the next one, load included, over 20 transitions.
 //   qs_start_latency_us_p50 / _p99 / _max: Enter in StandbyDone to the first
 //       event at the output.
+//   remote_start_latency_us_p50 / _p99: the same start from the MIDI remote: a
+//       note-on handed over on a thread of its own, as the input's thread does,
+//       to the first event at the output.
 //   lyrics_page_change_us_p50 / _max: a play timer tick that turns the lyrics
 //       page, from the tick to the label's new text (one page a beat, 256 pages).
 //   lyrics_tick_idle_ns: the lyrics part of a tick (UpdateLyricsPage) when the
@@ -23,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "smf/SmfWriter.h"
@@ -275,6 +279,48 @@ void lessonWrap()
     std::printf("lesson_wrap_ms_max=%.2f\n", gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()));
 }
 
+void remoteStartLatency()
+{
+    constexpr int samples = 100;
+    test::EngineShow rig(engine::Driver::Mode::RealTime);
+    const QString song = rig.app.path(QStringLiteral("qs.mid"));
+    test::writeQuarterNotes(song, 60, 4, 960);
+    rig.app.writeSettings(QStringLiteral("[QS_Mode]\r\nSet=1\r\n[Remote]\r\nPlay=note:0:60\r\n"));
+    TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
+    const QByteArray noteOn("\x90\x3C\x64", 3);
+    std::vector<double> latencies;
+    for (int i = 0; i < samples; ++i) {
+        if (m->playerState != QsWaiting)
+            m->LoadSelectedSong();
+        QTest::keyClick(m, Qt::Key_Return);
+        if (!runUntil([&] { return m->playerState == StandbyDone; }, 5'000))
+            break;
+        rig.output->take();
+        std::atomic<std::int64_t> pressed{0};
+        std::thread input([&] {
+            pressed = rig.output->nowUs();
+            rig.app.remote.inject(noteOn);
+        });
+        input.join();
+        std::int64_t first = -1;
+        runUntil([&] {
+            for (const auto &msg : rig.output->messages())
+                if (msg.sentUs >= pressed) {
+                    first = msg.sentUs;
+                    return true;
+                }
+            return false;
+        }, 2'000);
+        if (first >= 0)
+            latencies.push_back(double(first - pressed));
+        QTest::keyClick(m, Qt::Key_Escape);
+        runUntil([&] { return !m->playing; }, 2'000);
+    }
+    std::printf("remote_samples=%zu\n", latencies.size());
+    std::printf("remote_start_latency_us_p50=%.0f\n", percentile(latencies, 0.5));
+    std::printf("remote_start_latency_us_p99=%.0f\n", percentile(latencies, 0.99));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -284,6 +330,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     medleyGap();
     qsStartLatency();
+    remoteStartLatency();
     lyricsPages();
     lessonWrap();
     return 0;

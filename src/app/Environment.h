@@ -7,6 +7,7 @@
 namespace kazoon {
 
 class OutputControl;
+class RemoteInput;
 class SequencerDevice;
 class UiDialogs;
 
@@ -19,6 +20,7 @@ struct Environment {
     UiDialogs *dialogs = nullptr;
     SequencerDevice *device = nullptr;
     OutputControl *output = nullptr; // the device's sound output; null when it has none to switch
+    RemoteInput *remote = nullptr;   // the MIDI remote's input; null when the program has none
     std::function<void(const QUrl &)> openUrl; // web and mail addresses, help
 };
 

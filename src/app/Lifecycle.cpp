@@ -8,6 +8,7 @@
 #include "app/EngineDevice.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
+#include "app/RemoteInput.h"
 #include "app/ScreenPlacement.h"
 #include "app/TfrmAbout.h"
 #include "lyrics/TfrmWrd.h"
@@ -53,6 +54,7 @@ void TfrmMain::FormCreate()
         if (s == Qt::ApplicationActive)
             FormActivate();
     });
+    startRemote();
 }
 
 void TfrmMain::FormActivate()
@@ -109,6 +111,9 @@ void TfrmMain::writeSettings()
         frmOption->writeSettings(ini);
     if (env_.output)
         writeOutputConfig(ini, env_.output->config());
+    // A remote never set up leaves no section behind.
+    if (env_.remote && (!ini.keys(QStringLiteral("Remote")).isEmpty() || remoteBindings != RemoteBindings()))
+        remoteBindings.write(ini);
     ini.save();
 }
 
@@ -117,6 +122,8 @@ void TfrmMain::FormDestroy()
     if (destroyed_)
         return;
     destroyed_ = true;
+    if (env_.remote)
+        env_.remote->setReceiver(nullptr);
     PlayTimer.stop();
     LagTimer.stop();
     if (songLoaded) {

@@ -9,6 +9,7 @@
 
 #include "app/AppTitle.h"
 #include "app/Environment.h"
+#include "app/RemoteBindings.h"
 #include "options/LiveSettings.h"
 #include "player/PlayerState.h"
 
@@ -166,6 +167,22 @@ public:
     qint64 showStartedMs = 0;            // the first Enter, ms since the epoch; 0 before it
     std::function<qint64()> clockNow;    // the wall clock; tests set their own
     QTimer showStateTimer, setClockTimer;
+
+    // --- the MIDI remote (app/RemoteCommands.cpp) ---
+    // Reads [Remote] and opens its port; a port missing now is told once in
+    // the status bar, never in a box.
+    void startRemote();
+    // (Re)opens the bindings' port; an empty text, or why not.
+    QString openRemotePort();
+    // A message from the remote: its command runs as its key would, unless
+    // a dialog of the program is open. While the options page learns, the
+    // message goes there instead.
+    void remoteMessage(const QByteArray &message);
+    void runRemoteCommand(RemoteCommand command);
+    // A box, a file dialog or one of the program's dialogs is open.
+    bool programDialogOpen() const;
+    RemoteBindings remoteBindings;
+    std::function<void(const QByteArray &)> remoteLearner; // set while the options page learns
 
     // --- lyrics card (lyrics/) ---
     void mnuWrdItemClick(QObject *sender);

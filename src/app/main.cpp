@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/EngineDevice.h"
 #include "app/IniFile.h"
+#include "app/MidiRemoteInput.h"
 #include "app/Paths.h"
 #include "app/Windows.h"
 
@@ -43,6 +44,9 @@ int main(int argc, char **argv)
         EngineOutputControl outputControl(*device, output);
         env.device = device.get();
         env.output = &outputControl;
+        // Outlives the windows, which stop taking its messages as they go.
+        MidiRemoteInput remote;
+        env.remote = &remote;
         std::unique_ptr<Windows> windows = createWindows(env);
         TfrmMain *main = windows->frmMain.get();
         app.onException = [main](const QString &message) { main->AppException(message); };

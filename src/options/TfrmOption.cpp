@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <algorithm>
 
@@ -22,6 +23,8 @@
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
 #include "app/OutputControl.h"
+#include "app/MidiRemoteInput.h"
+#include "app/RemoteInput.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
 #include "player/engine/PortOutput.h"
@@ -194,6 +197,38 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
                     QRect(12, 236, 90, 25));
     RadioSynth->setChecked(true);
 
+    RemotePage = new QWidget;
+    RemotePage->setObjectName(QStringLiteral("TabSheet4"));
+    PageControl->addTab(RemotePage, QStringLiteral("MIDIリモート"));
+    named(new QLabel(QStringLiteral("入力ポート(&R):"), RemotePage), "lblRemotePort",
+          QRect(12, 12, 90, 16))
+        ->setBuddy(cmbRemotePort = named(new QComboBox(RemotePage), "cmbRemotePort",
+                                         QRect(104, 9, 217, 22)));
+    lblRemoteNone = named(new QLabel(kNoMidiInputText, RemotePage), "lblRemoteNone",
+                          QRect(12, 36, 310, 16));
+    for (int i = 0; i < kRemoteCommandCount; ++i) {
+        const auto command = RemoteCommand(i);
+        const QString caption = RemoteBindings::caption(command);
+        const int y = 62 + i * 30;
+        auto *name = new QLabel(caption, RemotePage);
+        name->setGeometry(12, y + 4, 100, 16);
+        lblRemoteBinding[i] = new QLabel(RemotePage);
+        lblRemoteBinding[i]->setObjectName(QStringLiteral("lblRemoteBinding%1").arg(i));
+        lblRemoteBinding[i]->setGeometry(112, y + 4, 112, 16);
+        lblRemoteBinding[i]->setAccessibleName(caption + QStringLiteral("の割り当て"));
+        cmdRemoteLearn[i] = new QPushButton(QStringLiteral("学習"), RemotePage);
+        cmdRemoteLearn[i]->setObjectName(QStringLiteral("cmdRemoteLearn%1").arg(i));
+        cmdRemoteLearn[i]->setGeometry(226, y, 48, 24);
+        cmdRemoteLearn[i]->setAccessibleName(caption + QStringLiteral("を学習"));
+        cmdRemoteClear[i] = new QPushButton(QStringLiteral("解除"), RemotePage);
+        cmdRemoteClear[i]->setObjectName(QStringLiteral("cmdRemoteClear%1").arg(i));
+        cmdRemoteClear[i]->setGeometry(278, y, 44, 24);
+        cmdRemoteClear[i]->setAccessibleName(caption + QStringLiteral("の割り当てを解除"));
+        connect(cmdRemoteLearn[i], &QPushButton::clicked, this, [this, i] { remoteLearnClick(i); });
+        connect(cmdRemoteClear[i], &QPushButton::clicked, this, [this, i] { remoteClearClick(i); });
+    }
+    cmbRemotePort->setAccessibleName(QStringLiteral("MIDIリモートの入力ポート"));
+
     // Controls without a caption of their own are named for screen readers.
     StepBar->setAccessibleName(QStringLiteral("スタンバイする Step の微調整"));
     txtBer->setAccessibleName(QStringLiteral("Step の微調整値"));
@@ -326,6 +361,7 @@ void TfrmOption::FormShow()
     savedLessonEnabled = chkOnLsn->isChecked();
     savedRepeatLast = chkOnRep->isChecked();
     outputPageShow();
+    remotePageShow();
 }
 
 void TfrmOption::setPendingColors(int fore, int back)
@@ -449,6 +485,7 @@ void TfrmOption::OKBtnClick()
     accept();
     if (!main_)
         return;
+    applyRemote();
 
     const int mode = RadioWrd2->isChecked() ? 2 : 1;
     if (folderRuleChanged(savedFolderMode, savedFolderPath, mode, txtDir->text()))
@@ -503,6 +540,7 @@ void TfrmOption::CancelBtnClick()
 
 void TfrmOption::done(int result)
 {
+    stopLearning();
     if (result != QDialog::Accepted)
         CancelBtnClick();
     if (OutputControl *out = output())
@@ -687,6 +725,132 @@ void TfrmOption::cmdTestClick()
         reason = out->testChord();
     if (!reason.isEmpty())
         reportOutputFailure(reason);
+}
+
+namespace {
+RemoteInput *remoteOf(TfrmMain *main) { return main ? main->env().remote : nullptr; }
+} // namespace
+
+void TfrmOption::remotePageShow()
+{
+    stopLearning();
+    RemoteInput *remote = remoteOf(main_);
+    pendingRemote_ = main_ ? main_->remoteBindings : RemoteBindings();
+    const bool offered = remote && remote->available();
+    lblRemoteNone->setVisible(!offered);
+    cmbRemotePort->clear();
+    cmbRemotePort->addItem(QStringLiteral("(なし)"), QString());
+    const QStringList names = offered ? remote->ports() : QStringList();
+    for (const QString &name : names)
+        cmbRemotePort->addItem(name, name);
+    const QString wanted = pendingRemote_.port;
+    int at = 0;
+    if (!wanted.isEmpty()) {
+        std::vector<std::string> list;
+        for (const QString &name : names)
+            list.push_back(name.toStdString());
+        const int found = engine::PortOutput::findPort(list, wanted.toStdString());
+        if (found >= 0) {
+            // The name stays as remembered: the numbers ALSA adds may change.
+            at = found + 1;
+            cmbRemotePort->setItemData(at, wanted);
+        } else {
+            cmbRemotePort->addItem(kMissingPort.arg(wanted), wanted);
+            at = cmbRemotePort->count() - 1;
+        }
+    }
+    cmbRemotePort->setCurrentIndex(at);
+    cmbRemotePort->setEnabled(offered);
+    for (int i = 0; i < kRemoteCommandCount; ++i) {
+        cmdRemoteLearn[i]->setEnabled(offered);
+        cmdRemoteClear[i]->setEnabled(offered);
+        lblRemoteBinding[i]->setEnabled(offered);
+    }
+    showRemoteBindings();
+}
+
+void TfrmOption::showRemoteBindings()
+{
+    for (int i = 0; i < kRemoteCommandCount; ++i)
+        lblRemoteBinding[i]->setText(i == learning_ ? QStringLiteral("学習中…")
+                                                    : pendingRemote_[RemoteCommand(i)].text());
+}
+
+void TfrmOption::remoteLearnClick(int command)
+{
+    if (!main_ || command < 0 || command >= kRemoteCommandCount)
+        return;
+    learning_ = command;
+    // The next message of the input comes here rather than to the show.
+    main_->remoteLearner = [this](const QByteArray &message) { remoteLearnt(message); };
+    showRemoteBindings();
+}
+
+void TfrmOption::remoteClearClick(int command)
+{
+    if (command < 0 || command >= kRemoteCommandCount)
+        return;
+    stopLearning();
+    pendingRemote_[RemoteCommand(command)] = RemoteBinding();
+    showRemoteBindings();
+}
+
+void TfrmOption::remoteLearnt(const QByteArray &message)
+{
+    if (learning_ < 0)
+        return;
+    // Note-offs, a pedal going up, clock and the like are not learnt: the
+    // page waits for a press.
+    const RemoteBinding binding = RemoteBinding::fromMessage(message, pendingRemote_.threshold);
+    if (!binding.isSet())
+        return;
+    // One press gives one command: the binding leaves any other command.
+    for (int i = 0; i < kRemoteCommandCount; ++i)
+        if (pendingRemote_[RemoteCommand(i)] == binding)
+            pendingRemote_[RemoteCommand(i)] = RemoteBinding();
+    pendingRemote_[RemoteCommand(learning_)] = binding;
+    stopLearning();
+}
+
+void TfrmOption::stopLearning()
+{
+    learning_ = -1;
+    if (main_)
+        main_->remoteLearner = nullptr;
+    showRemoteBindings();
+}
+
+RemoteBindings TfrmOption::remoteFromPage() const
+{
+    RemoteBindings b = pendingRemote_;
+    b.port = cmbRemotePort->currentData().toString();
+    return b;
+}
+
+void TfrmOption::applyRemote()
+{
+    RemoteInput *remote = remoteOf(main_);
+    if (!remote)
+        return;
+    const RemoteBindings next = remoteFromPage();
+    const bool reopen = next.port != main_->remoteBindings.port || remote->portName() != next.port;
+    main_->remoteBindings.assign(next);
+    if (!reopen)
+        return;
+    const QString reason = main_->openRemotePort();
+    if (!reason.isEmpty())
+        main_->statusBar_->showMessage(reason, 30'000);
+}
+
+void TfrmOption::keyPressEvent(QKeyEvent *event)
+{
+    // Esc while learning ends the learning, not the dialog.
+    if (event->key() == Qt::Key_Escape && learning_ >= 0) {
+        stopLearning();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace kazoon

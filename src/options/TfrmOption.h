@@ -12,6 +12,7 @@
 #include <QTabWidget>
 
 #include "app/OutputControl.h"
+#include "app/RemoteBindings.h"
 #include "player/engine/OutputConfig.h"
 
 namespace kazoon {
@@ -61,6 +62,17 @@ public:
     // The output as the page's controls describe it.
     engine::OutputConfig outputFromPage() const;
 
+    // The MIDI remote page: the input port and a binding per command, learnt
+    // from the next message of the input.
+    void remotePageShow();
+    void remoteLearnClick(int command);
+    void remoteClearClick(int command);
+    void remoteLearnt(const QByteArray &message);
+    void stopLearning();
+    bool learning() const { return learning_ >= 0; }
+    // The bindings as the page shows them, waiting for OK.
+    RemoteBindings remoteFromPage() const;
+
     // The offset as the bar's field shows it: "+3", "0", "-2".
     static QString offsetText(int value);
     // Whether OK must look the lyrics cards up again: the rule changed, or
@@ -93,6 +105,12 @@ public:
     QLabel *lblLatency = nullptr;
     QCheckBox *chkGmReset = nullptr;
 
+    QWidget *RemotePage = nullptr;
+    QLabel *lblRemoteNone = nullptr;
+    QComboBox *cmbRemotePort = nullptr;
+    std::array<QLabel *, kRemoteCommandCount> lblRemoteBinding{};
+    std::array<QPushButton *, kRemoteCommandCount> cmdRemoteLearn{}, cmdRemoteClear{};
+
     // The lyrics colours waiting for OK, in their stored form.
     int pendingForeColor() const { return pendingForeColor_; }
     int pendingBackColor() const { return pendingBackColor_; }
@@ -100,6 +118,7 @@ public:
 protected:
     void done(int result) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
     TfrmMain *main_;
 
@@ -111,6 +130,8 @@ private:
     // opened, and the output in use stays.
     bool applyOutput(bool always);
     void reportOutputFailure(const QString &reason);
+    void showRemoteBindings();
+    void applyRemote();
 
     int savedStepPosition = 0;
     int pendingWidth = 0, pendingHeight = 0;
@@ -120,6 +141,8 @@ private:
     engine::OutputConfig savedOutput;
     SynthAudio audio_; // what the synthesizer offers, asked at opening
     int pendingForeColor_ = 0, pendingBackColor_ = 0;
+    RemoteBindings pendingRemote_;
+    int learning_ = -1; // the command being learnt
 };
 
 } // namespace kazoon

@@ -327,8 +327,9 @@ TEST_F(OptionDialog, EveryControlHasANameForScreenReadersAndTheWindowItsCaption)
 {
     start();
     EXPECT_EQ(dlg->windowTitle(), "オプション");
-    EXPECT_EQ(dlg->PageControl->count(), 3);
+    EXPECT_EQ(dlg->PageControl->count(), 4);
     EXPECT_EQ(dlg->PageControl->tabText(2), "MIDI出力");
+    EXPECT_EQ(dlg->PageControl->tabText(3), "MIDIリモート");
     int checked = 0;
     for (QWidget *c : dlg->findChildren<QWidget *>()) {
         // The program's own controls, not the parts Qt builds them from.

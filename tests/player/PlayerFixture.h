@@ -35,6 +35,21 @@ struct Panel {
     }
 };
 
+inline Panel panelOf(const TfrmMain *w)
+{
+    Panel p;
+    p.state = w->playerState;
+    p.sb = w->cmdSB->button()->isEnabled();
+    p.play = w->cmdPlay->button()->isEnabled();
+    p.playDown = w->cmdPlay->isDown();
+    p.stop = w->cmdStop->button()->isEnabled();
+    p.prev = w->cmdPrev->button()->isEnabled();
+    p.bar = w->trackBar->isEnabled();
+    p.pos = w->trackBar->Position();
+    p.playing = w->playing;
+    return p;
+}
+
 class PlayerTest : public ::testing::Test {
 protected:
     struct SongSpec {
@@ -65,20 +80,7 @@ protected:
 
     QString songPath(const char *name) const { return app.path(QString::fromLatin1(name)); }
 
-    Panel panel() const
-    {
-        Panel p;
-        p.state = w->playerState;
-        p.sb = w->cmdSB->button()->isEnabled();
-        p.play = w->cmdPlay->button()->isEnabled();
-        p.playDown = w->cmdPlay->isDown();
-        p.stop = w->cmdStop->button()->isEnabled();
-        p.prev = w->cmdPrev->button()->isEnabled();
-        p.bar = w->trackBar->isEnabled();
-        p.pos = w->trackBar->Position();
-        p.playing = w->playing;
-        return p;
-    }
+    Panel panel() const { return panelOf(w); }
 
     // One tick of the 50 ms position timer, which must be running.
     void tick()

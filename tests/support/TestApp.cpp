@@ -16,6 +16,7 @@ TestApp::TestApp()
     env.dialogs = &dialogs;
     env.device = &device;
     env.output = &output;
+    env.remote = &remote;
     env.openUrl = [this](const QUrl &url) { openedUrls.append(url); };
 }
 

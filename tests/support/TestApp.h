@@ -9,6 +9,7 @@
 
 #include "FakeDevice.h"
 #include "FakeOutputControl.h"
+#include "FakeRemoteInput.h"
 #include "ScriptedDialogs.h"
 #include "app/Environment.h"
 #include "app/Windows.h"
@@ -61,6 +62,7 @@ public:
     ScriptedDialogs dialogs;
     FakeDevice device;
     FakeOutputControl output{&device};
+    FakeRemoteInput remote;
     QList<QUrl> openedUrls;
     Environment env;
 

@@ -4,6 +4,7 @@
 // time as an audio driver would.
 
 #include "smf/SmfWriter.h"
+#include "player/engine/FluidSynthOutput.h"
 #include "player/engine/MidiFile.h"
 #include "player/engine/MidiSequencer.h"
 #include "player/engine/RecordingOutput.h"
@@ -241,6 +242,64 @@ void measureFluidJitter(const std::string &song)
     print("fluid_jitter_max_us", percentile(offsets, 1.0));
 }
 
+// The synthesizer's cost at the busiest moment of the songs: the second with
+// the most note-ons is rendered (from the song's top, so that every voice
+// still ringing is there) in periods of the default audio buffer, and each
+// period's render time is held against the period's length in real time.
+void measureSynthRender(const std::vector<std::string> &songs)
+{
+    std::string busiestSong;
+    std::int64_t busiestFromUs = 0;
+    std::size_t busiestCount = 0;
+    for (const std::string &path : songs) {
+        const Song song = loadMidiFile(path);
+        std::vector<std::int64_t> onsets;
+        for (const SongEvent &e : song.events) {
+            const auto m = song.message(e);
+            if ((m[0] & 0xF0) == 0x90 && m.size() >= 3 && m[2] != 0)
+                onsets.push_back(song.tempo.tickToUs(e.tick));
+        }
+        for (std::size_t i = 0, j = 0; i < onsets.size(); ++i) {
+            while (j < onsets.size() && onsets[j] < onsets[i] + 1'000'000)
+                ++j;
+            if (j - i > busiestCount) {
+                busiestCount = j - i;
+                busiestSong = path;
+                busiestFromUs = onsets[i];
+            }
+        }
+    }
+    if (busiestSong.empty())
+        return;
+
+    auto output = std::make_unique<FluidSynthOutput>(FluidSynthOptions{"", {}, false});
+    if (output->error() != 0) {
+        std::fprintf(stderr, "synth: %s\n", output->errorText().c_str());
+        return;
+    }
+    FluidSynthOutput &synth = *output;
+    MidiSequencer seq(std::move(output), ignorePosts());
+    seq.Open(busiestSong);
+    seq.Play();
+    const int period = synth.audioPeriodSize();
+    const double budgetUs = 1e6 * period / synth.sampleRate();
+    std::vector<float> left(static_cast<std::size_t>(period)), right(static_cast<std::size_t>(period));
+    std::vector<std::int64_t> times;
+    while (synth.nowUs() < busiestFromUs + 1'000'000) {
+        const bool timed = synth.nowUs() >= busiestFromUs;
+        const std::int64_t start = nowUs();
+        synth.render(period, left.data(), right.data());
+        if (timed)
+            times.push_back(nowUs() - start);
+    }
+    print("synth_busiest_second_note_ons", static_cast<double>(busiestCount));
+    print("synth_render_us_p99", percentile(times, 0.99));
+    print("synth_render_us_max", percentile(times, 1.0));
+    print("synth_render_budget_us", budgetUs);
+    print("synth_buffer_latency_ms",
+          audioLatencyMs(synth.audioPeriods(), synth.audioPeriodSize(), synth.sampleRate()));
+}
+
 } // namespace
 
 // The machine's own floor: how late a real-time thread wakes from an absolute
@@ -271,7 +330,9 @@ void measurePlatformWake()
     probe.join();
 }
 
-int main()
+// Arguments: MIDI files (the demo songs) for the synthesizer's figures; the
+// engine's own dense song stands in without them.
+int main(int argc, char **argv)
 {
     measureLoad();
     measureSeek(false);
@@ -281,6 +342,10 @@ int main()
     measureJitter(song);
     measureFluidJitter(song);
     measurePlatformWake();
+    std::vector<std::string> songs(argv + 1, argv + argc);
+    if (songs.empty())
+        songs.push_back(song);
+    measureSynthRender(songs);
     std::remove(song.c_str());
     return 0;
 }

@@ -32,6 +32,13 @@ int QtDialogs::messageBox(QWidget *parent, const QString &text, const QString &c
         default: return mb::IdCancel;
         }
     }
+    if ((flags & 0xF) == mb::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+        return box.exec() == QMessageBox::Yes ? mb::IdYes : mb::IdNo;
+    }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return mb::IdOk;

@@ -13,6 +13,7 @@ namespace kazoon {
 namespace mb {
 constexpr int Ok = 0x0;
 constexpr int YesNoCancel = 0x3;
+constexpr int YesNo = 0x4;
 constexpr int IconStop = 0x10;
 constexpr int IconQuestion = 0x20;
 constexpr int IconExclamation = 0x30;

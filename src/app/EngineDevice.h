@@ -17,12 +17,16 @@ class IniFile;
 engine::MidiSequencer::Poster uiPoster();
 
 // The output chosen in the settings file:
-//   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>
+//   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>, GmReset=0|1
 //   [FluidSynth] <synthesizer setting>=<value>, e.g. synth.gain=0.6
 engine::OutputConfig readOutputConfig(const IniFile &ini);
 // Writes the config back in place. Synthesizer settings the config does not
 // hold stay in the file as the user wrote them.
 void writeOutputConfig(IniFile &ini, const engine::OutputConfig &config);
+
+// The config as the engine takes it: a synthesizer setting left blank
+// ("audio.driver=" for the automatic choice) is the library's default.
+engine::OutputConfig engineConfig(engine::OutputConfig config);
 
 // The program's sequencer device on the configured output; songs come and go
 // on it, and the output changes only through EngineOutputControl.
@@ -37,16 +41,24 @@ public:
     // builds outputs (never null; tests put recording outputs in).
     EngineOutputControl(engine::MidiSequencer &sequencer, engine::OutputConfig config,
                         Opener open = engine::openOutput);
+    ~EngineOutputControl() override;
 
     engine::OutputConfig config() const override { return config_; }
     QStringList ports() const override;
     QStringList soundFonts() const override;
     QString apply(const engine::OutputConfig &config) override;
+    SynthAudio synthAudio() const override;
+    QString testChord() override;
+    void stopTestChord() override;
 
 private:
     engine::MidiSequencer &sequencer_;
     engine::OutputConfig config_;
     Opener open_;
+    // While a test chord sounds, the output is lent to a sequencer of its own,
+    // so that the song open on the main one keeps its place.
+    std::unique_ptr<engine::MidiSequencer> chord_;
+    std::shared_ptr<int> chordToken_; // the chord's end timer holds it weakly
 };
 
 } // namespace kazoon

@@ -91,6 +91,7 @@ bool TfrmMain::FormCloseQuery()
 void TfrmMain::FormClose()
 {
     writeSettings();
+    removeShowState();
 }
 
 void TfrmMain::writeSettings()

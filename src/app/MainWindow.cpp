@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include "app/TfrmAbout.h"
 #include "app/ToolButton.h"
 #include "player/SequencerDevice.h"
+#include "player/SetClock.h"
 #include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
 
@@ -59,6 +61,14 @@ TfrmMain::TfrmMain(const Environment &env, QWidget *parent) : QMainWindow(parent
     LagTimer.setInterval(300);
     connect(&PlayTimer, &QTimer::timeout, this, &TfrmMain::PlayTimerTimer);
     connect(&LagTimer, &QTimer::timeout, this, &TfrmMain::LagTimerTimer);
+    showStateTimer.setSingleShot(true);
+    showStateTimer.setInterval(0);
+    connect(&showStateTimer, &QTimer::timeout, this, &TfrmMain::saveShowState);
+    setClockTimer.setInterval(500);
+    connect(&setClockTimer, &QTimer::timeout, this, &TfrmMain::refreshSetClock);
+    clockNow = [] { return QDateTime::currentMSecsSinceEpoch(); };
+    songLengths = new player::SongLengths(this);
+    connect(songLengths, &player::SongLengths::lengthsReady, this, &TfrmMain::refreshSetClock);
     connect(lstLive, &CheckListBox::clicked, this, &TfrmMain::lstLiveClick);
     connect(lstLive, &CheckListBox::clickCheck, this, &TfrmMain::lstLiveClickCheck);
     connect(trackBar, &TrackBar::change, this, &TfrmMain::TrackBarChange);
@@ -121,6 +131,12 @@ void TfrmMain::buildLayout()
     label(panel1, "Label2", QStringLiteral("Step :"), QRect(108, 45, 29, 12))->adjustSize();
     lblStep = label(panel1, "lblStep", QString(), QRect(136, 45, 41, 12));
     lblStep->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    // The set clock, under the panel: time since the show began, time left in the set.
+    lblElapsed = label(client, "lblElapsed", QString(), QRect(24, 131, 96, 16));
+    lblElapsed->setAccessibleName(QStringLiteral("ショーの経過時間"));
+    lblTimeLeft = label(client, "lblTimeLeft", QString(), QRect(124, 131, 134, 16));
+    lblTimeLeft->setAccessibleName(QStringLiteral("セットの残り時間"));
 
     statusBar_ = new QStatusBar(client);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));

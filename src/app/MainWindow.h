@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -28,6 +29,9 @@ class TfrmOption;
 class TfrmSelect;
 class TfrmWrd;
 class TfrmAbout;
+namespace player {
+class SongLengths;
+}
 
 // A hidden list of lines with a current index, as the main window keeps its
 // path entries (lstDmy) and the lyrics pages (lstWrd, lstStep).
@@ -96,6 +100,9 @@ public:
     void mnuNewItemClick();
     void mnuMenuItemClick();
     bool isNewList() const { return windowTitle() == kNewListCaption; }
+    // Shows these path entries as the list (empty fileName: a new list) with
+    // song `index` loaded and waiting.
+    void showList(const QString &fileName, const QStringList &lines, int index);
 
     // --- each song's key, tempo and level (songlist/SongSettingsCommands.cpp) ---
     void buildSongSettingsCommands();
@@ -155,6 +162,25 @@ public:
     // came to (the window, lstLive, TrackBar or the lyrics card window).
     bool FormKeyDown(QObject *sender, int key, Qt::KeyboardModifiers modifiers);
     void FormKeyUp(QObject *sender, int key, Qt::KeyboardModifiers modifiers);
+
+    // --- the show's state file and the set clock (app/ShowRecovery.cpp) ---
+    // The show changed (list, marks, song, save): its state file is written
+    // once the running handler is done, never on the position timer.
+    void showStateChanged();
+    void saveShowState();
+    // At a clean close: the show ended, its state file goes.
+    void removeShowState();
+    // At start: offers to reopen the show that a crash left behind.
+    void offerShowRestore();
+    // A new show (a list opened or made): the clock waits for its first Enter.
+    void resetSetClock();
+    void startSetClock(); // the first Enter of the show
+    void refreshSetClock();
+    QLabel *lblElapsed = nullptr, *lblTimeLeft = nullptr;
+    player::SongLengths *songLengths = nullptr;
+    qint64 showStartedMs = 0;            // the first Enter, ms since the epoch; 0 before it
+    std::function<qint64()> clockNow;    // the wall clock; tests set their own
+    QTimer showStateTimer, setClockTimer;
 
     // --- lyrics card (lyrics/) ---
     void mnuWrdItemClick(QObject *sender);
@@ -247,6 +273,8 @@ private:
     bool destroyed_ = false;
     bool terminating_ = false; // AppException has ended the program
     bool activating_ = false;  // FormActivate is running
+    bool showStateWritten_ = false; // this run has kept a show state file
+    bool showEnded_ = false;        // the clean close has removed it
 };
 
 } // namespace kazoon

@@ -47,6 +47,7 @@ int main(int argc, char **argv)
         TfrmMain *main = windows->frmMain.get();
         app.onException = [main](const QString &message) { main->AppException(message); };
         main->show();
+        main->offerShowRestore();
         QApplication::exec();
         app.onException = nullptr;
     } catch (const std::exception &e) {

@@ -1,7 +1,10 @@
 #include "options/TfrmOption.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,10 +12,20 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <algorithm>
 
+#include "app/AppTitle.h"
+#include "app/Colors.h"
+#include "app/Command.h"
+#include "app/Dialogs.h"
 #include "app/Fonts.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
+#include "app/OutputControl.h"
+#include "lyrics/TfrmWrd.h"
+#include "lyrics/TfrmWrdDir.h"
+#include "player/engine/PortOutput.h"
+#include "songlist/CheckListBox.h"
 
 namespace kazoon {
 
@@ -24,6 +37,54 @@ W *named(W *widget, const char *name, QRect geometry)
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(geometry);
     return widget;
+}
+
+const QString kDefaultLyricsFont = QStringLiteral("ＭＳ Ｐ明朝");
+const QString kMissingPort = QStringLiteral("%1(見つかりません)");
+constexpr const char *kDriverKey = "audio.driver";
+constexpr const char *kPeriodSizeKey = "audio.period-size";
+constexpr const char *kPeriodsKey = "audio.periods";
+constexpr const char *kSampleRateKey = "synth.sample-rate";
+
+// The audio systems offered, in this order and under these names, when the
+// installed synthesizer has them. Others stay as the settings name them.
+const std::pair<const char *, const char *> kDrivers[] = {
+    {"pulseaudio", "PulseAudio/PipeWire"},
+    {"pipewire", "PipeWire"},
+    {"jack", "JACK"},
+    {"alsa", "ALSA"},
+};
+
+const std::string *findSetting(const engine::OutputConfig &config, const char *key)
+{
+    for (const auto &[name, value] : config.fluidSettings)
+        if (name == key)
+            return &value;
+    return nullptr;
+}
+
+void putSetting(engine::OutputConfig &config, const char *key, const std::string &value)
+{
+    for (auto &[name, old] : config.fluidSettings)
+        if (name == key) {
+            old = value;
+            return;
+        }
+    config.fluidSettings.emplace_back(key, value);
+}
+
+int intSetting(const engine::OutputConfig &config, const char *key, int def)
+{
+    const std::string *value = findSetting(config, key);
+    bool ok = false;
+    const int number = value ? QString::fromStdString(*value).trimmed().toInt(&ok) : 0;
+    return ok ? number : def;
+}
+
+bool sameOutput(const engine::OutputConfig &a, const engine::OutputConfig &b)
+{
+    return a.device == b.device && a.port == b.port && a.soundFont == b.soundFont &&
+           a.fluidSettings == b.fluidSettings && a.gmReset == b.gmReset;
 }
 
 } // namespace
@@ -98,15 +159,83 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     lblDmy = named(new QLabel(lyricsPage), "lblDmy", QRect(0, 0, 10, 10));
     lblDmy->setVisible(false);
 
+    OutputPage = new QWidget;
+    OutputPage->setObjectName(QStringLiteral("TabSheet3"));
+    PageControl->addTab(OutputPage, QStringLiteral("MIDI出力"));
+    RadioSynth = named(new QRadioButton(QStringLiteral("内蔵シンセサイザー(&I)"), OutputPage),
+                       "RadioSynth", QRect(12, 8, 200, 20));
+    named(new QLabel(QStringLiteral("サウンドフォント:"), OutputPage), "lblSoundFont",
+          QRect(28, 32, 120, 16))
+        ->setBuddy(cmbSoundFont = named(new QComboBox(OutputPage), "cmbSoundFont",
+                                        QRect(28, 50, 212, 22)));
+    cmbSoundFont->setEditable(true);
+    cmbSoundFont->setInsertPolicy(QComboBox::NoInsert);
+    cmbSoundFont->lineEdit()->setPlaceholderText(QStringLiteral("標準のGMサウンドフォント"));
+    cmdSoundFont = named(new QPushButton(QStringLiteral("参照..."), OutputPage), "cmdSoundFont",
+                         QRect(246, 49, 75, 24));
+    named(new QLabel(QStringLiteral("オーディオ:"), OutputPage), "lblDriver",
+          QRect(28, 80, 70, 16))
+        ->setBuddy(cmbDriver = named(new QComboBox(OutputPage), "cmbDriver",
+                                     QRect(100, 77, 160, 22)));
+    named(new QLabel(QStringLiteral("バッファ:"), OutputPage), "lblBuffer", QRect(28, 106, 70, 16))
+        ->setBuddy(spnPeriodSize = named(new QSpinBox(OutputPage), "spnPeriodSize",
+                                         QRect(100, 103, 64, 22)));
+    named(new QLabel(QStringLiteral("×"), OutputPage), "lblTimes", QRect(168, 106, 12, 16));
+    spnPeriods = named(new QSpinBox(OutputPage), "spnPeriods", QRect(182, 103, 48, 22));
+    lblLatency = named(new QLabel(OutputPage), "lblLatency", QRect(236, 106, 90, 16));
+    RadioPort = named(new QRadioButton(QStringLiteral("外部MIDIポート(&P)"), OutputPage),
+                      "RadioPort", QRect(12, 132, 200, 20));
+    cmbPort = named(new QComboBox(OutputPage), "cmbPort", QRect(28, 154, 293, 22));
+    RadioNone = named(new QRadioButton(QStringLiteral("出力しない(&N)"), OutputPage), "RadioNone",
+                      QRect(12, 182, 200, 20));
+    chkGmReset = named(new QCheckBox(QStringLiteral("曲の前にGMリセットを送る"), OutputPage),
+                       "chkGmReset", QRect(12, 208, 300, 20));
+    cmdTest = named(new QPushButton(QStringLiteral("テスト(&T)"), OutputPage), "cmdTest",
+                    QRect(12, 236, 90, 25));
+    RadioSynth->setChecked(true);
+
+    // Controls without a caption of their own are named for screen readers.
+    StepBar->setAccessibleName(QStringLiteral("スタンバイする Step の微調整"));
+    txtBer->setAccessibleName(QStringLiteral("Step の微調整値"));
+    UpDown->setAccessibleName(QStringLiteral("Step の微調整値の増減"));
+    txtDir->setAccessibleName(QStringLiteral("歌詞カードのフォルダ"));
+    cmbSoundFont->setAccessibleName(QStringLiteral("サウンドフォント"));
+    cmbDriver->setAccessibleName(QStringLiteral("オーディオ"));
+    spnPeriodSize->setAccessibleName(QStringLiteral("バッファの長さ(フレーム)"));
+    spnPeriods->setAccessibleName(QStringLiteral("バッファの数"));
+    lblLatency->setAccessibleName(QStringLiteral("遅延"));
+    cmbPort->setAccessibleName(QStringLiteral("外部MIDIポート"));
+
     OKBtn = named(new QPushButton(QStringLiteral("OK"), this), "OKBtn", QRect(184, 316, 75, 25));
     OKBtn->setDefault(true);
     CancelBtn = named(new QPushButton(QStringLiteral("キャンセル"), this), "CancelBtn",
                       QRect(268, 316, 75, 25));
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(OKBtn, &QPushButton::clicked, this, &TfrmOption::OKBtnClick);
+    // Cancel, Esc and the close box all reject; done() puts the snapshot back.
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(StepBar, &QSlider::valueChanged, this, &TfrmOption::StepBarChange);
+    connect(UpDown, &QSpinBox::valueChanged, this, &TfrmOption::UpDownClick);
+    StepBar->installEventFilter(this);
+    txtBer->installEventFilter(this);
+    connect(cmdFont, &QPushButton::clicked, this, &TfrmOption::cmdFontClick);
+    connect(cmdFcolor, &QPushButton::clicked, this, &TfrmOption::cmdFcolorClick);
+    connect(cmdBcolor, &QPushButton::clicked, this, &TfrmOption::cmdBcolorClick);
+    connect(cmdDefault, &QPushButton::clicked, this, &TfrmOption::cmdDefaultClick);
     connect(RadioWrd1, &QRadioButton::clicked, this, &TfrmOption::RadioWrd1Click);
     connect(RadioWrd2, &QRadioButton::clicked, this, &TfrmOption::RadioWrd2Click);
+    connect(cmdDir, &QPushButton::clicked, this, &TfrmOption::cmdDirClick);
+    for (QRadioButton *radio : {RadioSynth, RadioPort, RadioNone})
+        connect(radio, &QRadioButton::toggled, this, &TfrmOption::updateOutputControls);
+    connect(spnPeriodSize, &QSpinBox::valueChanged, this, &TfrmOption::updateLatency);
+    connect(spnPeriods, &QSpinBox::valueChanged, this, &TfrmOption::updateLatency);
+    connect(cmdSoundFont, &QPushButton::clicked, this, &TfrmOption::cmdSoundFontClick);
+    connect(cmdTest, &QPushButton::clicked, this, &TfrmOption::cmdTestClick);
+    connect(PageControl, &QTabWidget::currentChanged, this, [this] {
+        if (PageControl->currentWidget() == OutputPage)
+            refreshPorts();
+    });
     RadioWrd1Click();
+    updateOutputControls();
 
     if (main_)
         readSettings(IniFile(main_->env().settingsPath));
@@ -150,6 +279,414 @@ void TfrmOption::RadioWrd2Click()
 {
     cmdDir->setEnabled(true);
     txtDir->setEnabled(true);
+}
+
+QString TfrmOption::offsetText(int value)
+{
+    return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
+}
+
+QString TfrmOption::latencyText(int periodSize, int periods, double sampleRate)
+{
+    if (sampleRate <= 0)
+        return QString();
+    const double ms = 1000.0 * periodSize * periods / sampleRate;
+    return QStringLiteral("%1 ミリ秒").arg(ms, 0, 'f', 1);
+}
+
+bool TfrmOption::folderRuleChanged(int savedMode, const QString &savedPath, int mode,
+                                   const QString &path)
+{
+    return mode != savedMode || (mode == 2 && path != savedPath);
+}
+
+OutputControl *TfrmOption::output() const { return main_ ? main_->env().output : nullptr; }
+
+int TfrmOption::execModal()
+{
+    FormShow();
+    return main_ ? main_->dialogs().exec(this) : exec();
+}
+
+void TfrmOption::FormShow()
+{
+    savedStepPosition = StepBar->value();
+    UpDown->setValue(StepBar->value());
+    txtBer->setText(offsetText(StepBar->value()));
+    TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr;
+    if (wrd) {
+        pendingWidth = wrd->width();
+        pendingHeight = wrd->height();
+        lblDmy->setFont(wrd->lblWrd->font());
+        setPendingColors(wrd->foreColor(), wrd->backColor());
+    }
+    savedFolderMode = RadioWrd2->isChecked() ? 2 : 1;
+    savedFolderPath = txtDir->text();
+    savedShowWhileStopped = chkOnStop->isChecked();
+    savedLessonEnabled = chkOnLsn->isChecked();
+    savedRepeatLast = chkOnRep->isChecked();
+    outputPageShow();
+}
+
+void TfrmOption::setPendingColors(int fore, int back)
+{
+    pendingForeColor_ = fore;
+    pendingBackColor_ = back;
+    QPalette pal = lblDmy->palette();
+    pal.setColor(QPalette::WindowText, colorFromValue(fore));
+    pal.setColor(QPalette::Window, colorFromValue(back));
+    lblDmy->setPalette(pal);
+}
+
+void TfrmOption::StepBarChange()
+{
+    UpDown->setValue(StepBar->value());
+    txtBer->setText(offsetText(StepBar->value()));
+}
+
+void TfrmOption::UpDownClick()
+{
+    StepBar->setValue(UpDown->value());
+    txtBer->setText(offsetText(StepBar->value()));
+}
+
+bool TfrmOption::StepBarKeyDown(int key)
+{
+    // Up raises the offset, unlike a plain horizontal slider.
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+        StepBar->setValue(std::max(StepBar->value() - 1, StepBar->minimum()));
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+        StepBar->setValue(std::min(StepBar->value() + 1, StepBar->maximum()));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TfrmOption::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == StepBar || watched == txtBer) && event->type() == QEvent::KeyPress &&
+        StepBarKeyDown(static_cast<QKeyEvent *>(event)->key()))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmOption::cmdFontClick()
+{
+    TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr;
+    if (!wrd)
+        return;
+    QFont font = wrd->lblWrd->font();
+    if (!main_->dialogs().chooseFont(this, font))
+        return;
+    lblDmy->setFont(font);
+    // The font dialog offers no colour: the text colour is the window's again.
+    setPendingColors(wrd->foreColor(), pendingBackColor_);
+}
+
+void TfrmOption::cmdFcolorClick()
+{
+    TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr;
+    if (!wrd)
+        return;
+    QColor color = colorFromValue(wrd->foreColor());
+    if (main_->dialogs().chooseColor(this, color))
+        setPendingColors(colorValue(color), pendingBackColor_);
+}
+
+void TfrmOption::cmdBcolorClick()
+{
+    TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr;
+    if (!wrd)
+        return;
+    QColor color = colorFromValue(wrd->backColor());
+    if (main_->dialogs().chooseColor(this, color))
+        setPendingColors(pendingForeColor_, colorValue(color));
+}
+
+void TfrmOption::cmdDefaultClick()
+{
+    TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr;
+    if (wrd && !(wrd->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        pendingWidth = TfrmWrd::kDefaultWidth;
+        pendingHeight = TfrmWrd::kDefaultHeight;
+    }
+    // The style (bold, italic) stays as it is.
+    QFont font = lblDmy->font();
+    font.setFamily(kDefaultLyricsFont);
+    font.setPointSize(36);
+    lblDmy->setFont(font);
+    setPendingColors(0, kWhiteColor);
+}
+
+void TfrmOption::cmdDirClick()
+{
+    if (!main_ || !main_->frmWrdDir)
+        return;
+    // The chooser writes the chosen folder into txtDir when closed with OK.
+    main_->frmWrdDir->choose(txtDir->text());
+}
+
+void TfrmOption::OKBtnClick()
+{
+    // The output first: when it cannot be opened the dialog stays, with
+    // nothing applied, so that the performer can choose again.
+    if (!applyOutput(PageControl->currentWidget() == OutputPage))
+        return;
+
+    if (TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr) {
+        // A maximised or minimised window keeps its size.
+        if (!(wrd->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+            wrd->resize(pendingWidth, pendingHeight);
+        wrd->lblWrd->setFont(lblDmy->font());
+        wrd->setForeColor(pendingForeColor_);
+        wrd->setBackColor(pendingBackColor_);
+    }
+    accept();
+    if (!main_)
+        return;
+
+    const int mode = RadioWrd2->isChecked() ? 2 : 1;
+    if (folderRuleChanged(savedFolderMode, savedFolderPath, mode, txtDir->text()))
+        main_->ResetLyricsCard();
+
+    if (chkOnStop->isChecked())
+        main_->ShowLyricsCard();
+    else
+        main_->hideLyricsWindow();
+
+    const int n = main_->lstLive->count();
+    if (chkOnLsn->isChecked()) {
+        if (n > 0)
+            main_->cmdLesson->setEnabled(true);
+    } else {
+        if (main_->lessonMode) {
+            main_->mnuLsnItemClick(OKBtn);
+            main_->lessonMode = false;
+        }
+        main_->cmdLesson->setEnabled(false);
+    }
+
+    if (!chkOnRep->isChecked() && n > 0 && main_->lstLive->isChecked(n - 1)) {
+        main_->setSongMark(n - 1, false);
+        main_->listModified = true;
+        if (main_->lstLive->itemIndex() == n - 1)
+            main_->setListHint(n - 1);
+    }
+}
+
+void TfrmOption::CancelBtnClick()
+{
+    StepBar->setValue(savedStepPosition);
+    if (savedFolderMode == 2) {
+        RadioWrd2->setChecked(true);
+        RadioWrd2Click();
+    } else {
+        RadioWrd1->setChecked(true);
+        RadioWrd1Click();
+    }
+    txtDir->setText(savedFolderPath);
+    chkOnStop->setChecked(savedShowWhileStopped);
+    chkOnLsn->setChecked(savedLessonEnabled);
+    chkOnRep->setChecked(savedRepeatLast);
+    // A test may have switched the output: the one in use at opening comes back.
+    if (OutputControl *out = output(); out && !sameOutput(out->config(), savedOutput)) {
+        const QString reason = out->apply(savedOutput);
+        if (!reason.isEmpty())
+            reportOutputFailure(reason);
+    }
+}
+
+void TfrmOption::done(int result)
+{
+    if (result != QDialog::Accepted)
+        CancelBtnClick();
+    if (OutputControl *out = output())
+        out->stopTestChord();
+    QDialog::done(result);
+}
+
+void TfrmOption::outputPageShow()
+{
+    OutputControl *out = output();
+    const engine::OutputConfig config = out ? out->config() : engine::OutputConfig();
+    audio_ = out ? out->synthAudio() : SynthAudio();
+    const SynthAudio &audio = audio_;
+    savedOutput = config;
+
+    switch (config.device) {
+    case engine::OutputConfig::Device::Synth: RadioSynth->setChecked(true); break;
+    case engine::OutputConfig::Device::Port: RadioPort->setChecked(true); break;
+    case engine::OutputConfig::Device::None: RadioNone->setChecked(true); break;
+    }
+
+    cmbSoundFont->clear();
+    if (out)
+        cmbSoundFont->addItems(out->soundFonts());
+    cmbSoundFont->setEditText(QString::fromStdString(config.soundFont));
+
+    cmbDriver->clear();
+    cmbDriver->addItem(QStringLiteral("自動"), QString());
+    for (const auto &[name, caption] : kDrivers)
+        if (audio.drivers.contains(QLatin1String(name)))
+            cmbDriver->addItem(QString::fromUtf8(caption), QString::fromLatin1(name));
+    const std::string *driver = findSetting(config, kDriverKey);
+    const QString chosen = driver ? QString::fromStdString(*driver).trimmed() : QString();
+    int at = cmbDriver->findData(chosen);
+    if (at < 0) {
+        // A system the page does not offer (a file, oss) stays as written.
+        cmbDriver->addItem(chosen, chosen);
+        at = cmbDriver->count() - 1;
+    }
+    cmbDriver->setCurrentIndex(at);
+
+    spnPeriodSize->setRange(audio.minPeriodSize, audio.maxPeriodSize);
+    spnPeriods->setRange(audio.minPeriods, audio.maxPeriods);
+    spnPeriodSize->setValue(intSetting(config, kPeriodSizeKey, audio.periodSize));
+    spnPeriods->setValue(intSetting(config, kPeriodsKey, audio.periods));
+    chkGmReset->setChecked(config.gmReset);
+
+    cmbPort->clear();
+    refreshPorts();
+    updateOutputControls();
+    updateLatency();
+}
+
+void TfrmOption::refreshPorts()
+{
+    OutputControl *out = output();
+    if (!out)
+        return;
+    // The port chosen on the page, or else the one in use.
+    QString wanted = cmbPort->currentData().toString();
+    if (wanted.isEmpty())
+        wanted = QString::fromStdString(out->config().port);
+    const QStringList names = out->ports();
+    cmbPort->clear();
+    for (const QString &name : names)
+        cmbPort->addItem(name, name);
+    // Nothing remembered: no port is chosen until the performer picks one.
+    cmbPort->setCurrentIndex(-1);
+    if (wanted.isEmpty())
+        return;
+    std::vector<std::string> list;
+    for (const QString &name : names)
+        list.push_back(name.toStdString());
+    const int found = engine::PortOutput::findPort(list, wanted.toStdString());
+    if (found >= 0) {
+        // The name stays as remembered: the numbers ALSA adds may change.
+        cmbPort->setItemData(found, wanted);
+        cmbPort->setCurrentIndex(found);
+    } else {
+        // Gone for now, but still the choice: never quietly another port.
+        cmbPort->addItem(kMissingPort.arg(wanted), wanted);
+        cmbPort->setCurrentIndex(cmbPort->count() - 1);
+    }
+}
+
+void TfrmOption::updateOutputControls()
+{
+    const bool synth = RadioSynth->isChecked();
+    for (QWidget *w : std::initializer_list<QWidget *>{cmbSoundFont, cmdSoundFont, cmbDriver, spnPeriodSize,
+                                                       spnPeriods, lblLatency})
+        w->setEnabled(synth);
+    cmbPort->setEnabled(RadioPort->isChecked());
+    if (RadioPort->isChecked() && cmbPort->currentIndex() < 0 && cmbPort->count() > 0)
+        cmbPort->setCurrentIndex(0);
+    cmdTest->setEnabled(!RadioNone->isChecked());
+}
+
+void TfrmOption::updateLatency()
+{
+    OutputControl *out = output();
+    const engine::OutputConfig config = out ? out->config() : engine::OutputConfig();
+    const std::string *rate = findSetting(config, kSampleRateKey);
+    bool ok = false;
+    double sampleRate = rate ? QString::fromStdString(*rate).toDouble(&ok) : 0.0;
+    if (!ok || sampleRate <= 0)
+        sampleRate = audio_.sampleRate;
+    lblLatency->setText(latencyText(spnPeriodSize->value(), spnPeriods->value(), sampleRate));
+}
+
+engine::OutputConfig TfrmOption::outputFromPage() const
+{
+    OutputControl *out = output();
+    engine::OutputConfig config = out ? out->config() : engine::OutputConfig();
+    const SynthAudio &audio = audio_;
+    config.device = RadioPort->isChecked()   ? engine::OutputConfig::Device::Port
+                    : RadioNone->isChecked() ? engine::OutputConfig::Device::None
+                                             : engine::OutputConfig::Device::Synth;
+    config.soundFont = cmbSoundFont->currentText().trimmed().toStdString();
+
+    // A setting the file does not hold is written only when it differs from
+    // the synthesizer's own default, which may improve with the library.
+    const std::string driver = cmbDriver->currentData().toString().toStdString();
+    if (findSetting(config, kDriverKey) || !driver.empty())
+        putSetting(config, kDriverKey, driver); // blank: the automatic choice
+    if (findSetting(config, kPeriodSizeKey) || spnPeriodSize->value() != audio.periodSize)
+        putSetting(config, kPeriodSizeKey, std::to_string(spnPeriodSize->value()));
+    if (findSetting(config, kPeriodsKey) || spnPeriods->value() != audio.periods)
+        putSetting(config, kPeriodsKey, std::to_string(spnPeriods->value()));
+
+    const QString port = cmbPort->currentData().toString();
+    if (!port.isEmpty())
+        config.port = port.toStdString();
+    config.gmReset = chkGmReset->isChecked();
+    return config;
+}
+
+bool TfrmOption::applyOutput(bool always)
+{
+    OutputControl *out = output();
+    if (!out)
+        return true;
+    const engine::OutputConfig next = outputFromPage();
+    if (!always && sameOutput(next, out->config()))
+        return true;
+    const QString reason = out->apply(next);
+    if (reason.isEmpty())
+        return true;
+    PageControl->setCurrentWidget(OutputPage);
+    reportOutputFailure(reason);
+    return false;
+}
+
+void TfrmOption::reportOutputFailure(const QString &reason)
+{
+    if (main_)
+        main_->showMessage(reason, kAppTitle, mb::IconStop);
+}
+
+void TfrmOption::cmdSoundFontClick()
+{
+    if (!main_)
+        return;
+    const QString current = cmbSoundFont->currentText().trimmed();
+    QString folder = QFileInfo(current).absolutePath();
+    if (current.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStringLiteral("/usr/share/sounds/sf2");
+    const QString chosen = main_->dialogs().getOpenFileName(
+        this, folder, QStringLiteral("サウンドフォント(*.sf2 *.sf3);;すべてのファイル(*)"));
+    if (!chosen.isEmpty())
+        cmbSoundFont->setEditText(chosen);
+}
+
+void TfrmOption::cmdTestClick()
+{
+    OutputControl *out = output();
+    if (!out)
+        return;
+    QString reason;
+    if (const engine::OutputConfig next = outputFromPage(); !sameOutput(next, out->config()))
+        reason = out->apply(next);
+    if (reason.isEmpty())
+        reason = out->testChord();
+    if (!reason.isEmpty())
+        reportOutputFailure(reason);
 }
 
 } // namespace kazoon

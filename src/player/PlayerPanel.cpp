@@ -50,6 +50,7 @@ void TfrmMain::LoadSelectedSong()
     const int i = lstLive->itemIndex();
     songIndex = i;
     lstDmy.itemIndex = i;
+    showStateChanged();
     songFileName = songPath(i);
     statusPanel0->setText(shortenMiddle(songFileName));
 
@@ -152,6 +153,8 @@ void TfrmMain::EnterPlayingState()
     playTimerTag = 0;
     PlayTimer.start();
     playing = true;
+    if (!lessonMode) // practice is no show
+        startSetClock();
 }
 
 void TfrmMain::LeavePlayingState()

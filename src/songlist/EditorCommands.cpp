@@ -1,3 +1,4 @@
+#include <QDialog>
 #include <QFileInfo>
 
 #include "app/MainWindow.h"
@@ -10,7 +11,9 @@ void TfrmMain::mnuNewItemClick()
 {
     if (listModified && !confirmDiscardChanges())
         return;
-    frmSelect->execWith(kNewListEditorCaption);
+    // A new list is a new show.
+    if (frmSelect->execWith(kNewListEditorCaption) == QDialog::Accepted)
+        resetSetClock();
 }
 
 void TfrmMain::mnuMenuItemClick()

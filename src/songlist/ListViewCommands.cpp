@@ -26,6 +26,7 @@ void TfrmMain::setSongMark(int i, bool marked)
         return;
     lstLive->setChecked(i, marked);
     lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), marked);
+    showStateChanged();
 }
 
 QString TfrmMain::songPath(int i) const { return songlist::entryPath(lstDmy.items.value(i)); }

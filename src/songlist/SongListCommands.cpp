@@ -93,8 +93,16 @@ void TfrmMain::mnuOpenItemClick()
         return;
     }
 
+    showList(fileName, lines, 0);
+    resetSetClock();
+}
+
+void TfrmMain::showList(const QString &fileName, const QStringList &lines, int index)
+{
+    const auto stop = mb::Ok | mb::IconStop;
     lstLive->clearLines();
-    listFileName = fileName;
+    if (!fileName.isEmpty())
+        listFileName = fileName;
     lstDmy.items = lines;
     loadSongSettings(fileName);
     setBulkMarkCommands({});
@@ -117,13 +125,17 @@ void TfrmMain::mnuOpenItemClick()
     }
     setBulkMarkCommands(marks);
 
-    lstDmy.itemIndex = 0;
-    lstLive->setItemIndex(0);
+    lstDmy.itemIndex = index;
+    lstLive->setItemIndex(index);
     LoadSelectedSong();
 
-    setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
-
-    mnuOverItem->setEnabled(true);
+    if (fileName.isEmpty()) {
+        setWindowTitle(kNewListCaption);
+        mnuOverItem->setEnabled(false);
+    } else {
+        setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
+        mnuOverItem->setEnabled(true);
+    }
     afterListLoaded();
 }
 
@@ -166,6 +178,7 @@ void TfrmMain::mnuSaveItemClick()
     setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
     saveCancelled = false;
     listModified = false;
+    showStateChanged();
 }
 
 void TfrmMain::mnuOverItemClick()
@@ -181,6 +194,7 @@ void TfrmMain::mnuOverItemClick()
     }
     saveCancelled = false;
     listModified = false;
+    showStateChanged();
 }
 
 void TfrmMain::ButtonSaveClick()

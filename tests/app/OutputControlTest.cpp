@@ -103,6 +103,53 @@ TEST(OutputControl, SwitchesTheEngineOnlyWhenStoppedAndKeepsTheOldOutputWhenTheN
     EXPECT_EQ(seq.Position(), seq.Length());
 }
 
+TEST(OutputControl, TheTestChordSoundsOnTheOutputInUseAndLeavesTheSongWhereItWas)
+{
+    EngineRig rig;
+    RecordingOutput *a = rig.current();
+    auto &seq = *rig.sequencer;
+    seq.Open(rig.song);
+    seq.Play();
+    a->advanceBy(600'000);
+    EXPECT_EQ(rig.control->testChord(), kOutputBusyText);
+    seq.Stop();
+    const std::int64_t position = seq.Position();
+    a->take();
+
+    EXPECT_EQ(rig.control->testChord(), QString());
+    a->advanceBy(2'000'000);
+    const auto chord = a->take();
+    EXPECT_EQ(noteOns(chord), 4);
+    int noteOffs = 0;
+    for (const auto &m : chord)
+        noteOffs += (m.bytes[0] & 0xF0) == 0x80 || ((m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] == 0);
+    EXPECT_GE(noteOffs, 4) << "nothing hangs";
+
+    // The output is the song's again, which plays on from where it stopped.
+    rig.control->stopTestChord();
+    EXPECT_EQ(rig.current(), a);
+    EXPECT_EQ(seq.Position(), position);
+    EXPECT_EQ(seq.Mode(), DeviceMode::Stopped);
+    seq.Play();
+    a->advanceBy(10'000'000);
+    EXPECT_EQ(noteOns(a->take()), 2);
+
+    // A switch while the chord sounds takes the output back first.
+    EXPECT_EQ(rig.control->testChord(), QString());
+    EXPECT_EQ(rig.control->apply(portConfig("B")), QString());
+    EXPECT_NE(rig.current(), a);
+    EXPECT_EQ(rig.control->testChord(), QString());
+}
+
+TEST(OutputSettings, ABlankSynthesizerSettingIsTheLibrarysDefault)
+{
+    OutputConfig config;
+    config.fluidSettings = {{"audio.driver", ""}, {"synth.gain", "0.6"}, {"audio.periods", ""}};
+    const OutputConfig forEngine = engineConfig(config);
+    ASSERT_EQ(forEngine.fluidSettings.size(), 1u);
+    EXPECT_EQ(forEngine.fluidSettings[0].first, "synth.gain");
+}
+
 // Stands in for a synthesizer on an audio device that admits one user at a
 // time: it cannot open while another one holds the device.
 class ExclusiveOutput final : public engine::Output {
@@ -157,7 +204,8 @@ TEST(OutputSettings, RoundTripInPlaceKeepsTheUsersSynthesizerKeys)
     ASSERT_EQ(config.fluidSettings.size(), 2u);
 
     writeOutputConfig(ini, config);
-    EXPECT_EQ(ini.text(), "[Output]\nDevice=port\nPort=SC-88 MIDI 1 24:0\nSoundFont=\n"
+    EXPECT_FALSE(config.gmReset);
+    EXPECT_EQ(ini.text(), "[Output]\nDevice=port\nPort=SC-88 MIDI 1 24:0\nSoundFont=\nGmReset=0\n"
                           "[FluidSynth]\nsynth.gain=0.6\naudio.driver=alsa\n"
                           "[Other]\nName=keep\n");
 
@@ -165,13 +213,29 @@ TEST(OutputSettings, RoundTripInPlaceKeepsTheUsersSynthesizerKeys)
     config.device = OutputConfig::Device::Synth;
     config.soundFont = "/usr/share/sounds/sf2/歌.sf2";
     config.fluidSettings = {{"synth.gain", "0.4"}, {"audio.period-size", "64"}};
+    config.gmReset = true;
     writeOutputConfig(ini, config);
     EXPECT_EQ(ini.text(), "[Output]\nDevice=synth\nPort=SC-88 MIDI 1 24:0\nSoundFont=/usr/share/sounds/sf2/歌.sf2\n"
+                          "GmReset=1\n"
                           "[FluidSynth]\nsynth.gain=0.4\naudio.driver=alsa\naudio.period-size=64\n"
                           "[Other]\nName=keep\n");
     const OutputConfig back = readOutputConfig(ini);
     EXPECT_EQ(back.soundFont, config.soundFont);
     EXPECT_EQ(back.fluidSettings.size(), 3u);
+    EXPECT_TRUE(back.gmReset);
+}
+
+TEST(OutputControl, TheGmResetChoiceReachesTheEngineWithTheOutput)
+{
+    EngineRig rig;
+    OutputConfig config = portConfig("B");
+    config.gmReset = true;
+    EXPECT_EQ(rig.control->apply(config), QString());
+    EXPECT_TRUE(rig.sequencer->gmReset());
+    EXPECT_TRUE(rig.control->config().gmReset);
+    config.gmReset = false;
+    EXPECT_EQ(rig.control->apply(config), QString());
+    EXPECT_FALSE(rig.sequencer->gmReset());
 }
 
 TEST(OutputControl, TheOutputSwitchedThroughTheEnvironmentIsWrittenAtClose)
@@ -189,13 +253,14 @@ TEST(OutputControl, TheOutputSwitchedThroughTheEnvironmentIsWrittenAtClose)
     OutputConfig config = output->config();
     config.device = OutputConfig::Device::Port;
     config.port = "USB MIDI 1";
+    config.gmReset = true;
     EXPECT_EQ(output->apply(config), QString());
     EXPECT_EQ(app.output.applied.size(), 1);
 
     app.main()->close();
     const QString text = app.readSettings();
     EXPECT_TRUE(text.startsWith("[FluidSynth]\nsynth.gain=0.6\n")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith("[Output]\nDevice=port\nPort=USB MIDI 1\nSoundFont=\n")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("[Output]\nDevice=port\nPort=USB MIDI 1\nSoundFont=\nGmReset=1\n")) << text.toStdString();
 }
 
 } // namespace

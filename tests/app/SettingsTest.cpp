@@ -51,7 +51,8 @@ const char *const kDefaultsWritten = "[Main]\n"
                                      "[Output]\n"
                                      "Device=synth\n"
                                      "Port=\n"
-                                     "SoundFont=\n";
+                                     "SoundFont=\n"
+                                     "GmReset=0\n";
 
 void closeMain(TestApp &app)
 {
@@ -148,7 +149,7 @@ TEST(Settings, ValueFormsClampingAndUnknownKeys)
                              "ForeColor=255\nBackColor=-2147483643\nInd_Option=1\n"
                              "[Lesson]\nSet=1\n"
                              "[Repeat]\nSet=1\n"
-                             "[Output]\nDevice=synth\nPort=\nSoundFont=\n"));
+                             "[Output]\nDevice=synth\nPort=\nSoundFont=\nGmReset=0\n"));
 }
 
 TEST(Settings, LyricsWindowSizeAndStateAtClose)

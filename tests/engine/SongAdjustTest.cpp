@@ -277,6 +277,35 @@ TEST(SongAdjust, VolumeChangedWhilePlayingGoesOutAtOnceToEveryChannel)
     EXPECT_TRUE(volumes(rig.output->take(), 0).empty());
 }
 
+// A reset of the module itself, by the player before the song or by the
+// song, puts its level at 100: the song's own level, scaled, follows it.
+TEST(SongAdjust, LevelComesBackAfterAModuleReset)
+{
+    SmfWriter w(1, 480);
+    w.addTrack().tempo(500000);
+    w.addTrack().noteOn(1, 60, 100).at(480).sysEx({0x7E, 0x7F, 0x09, 0x01, 0xF7}).at(960).noteOff(1, 60);
+    const std::string path = writeSong(w, "gmreset.mid");
+    for (bool playerReset : {false, true}) {
+        Rig rig;
+        rig.sequencer.setGmReset(playerReset);
+        rig.sequencer.Open(path);
+        rig.sequencer.SetAdjust({0, 100, 60});
+        rig.sequencer.Play();
+        rig.advanceMs(2000);
+        // Whatever reset came last, the channel ends at 60 % of 100.
+        bool afterSongReset = false;
+        std::vector<int> after;
+        for (const auto &m : rig.output->messages()) {
+            if (m.bytes[0] == 0xF0 && m.dueUs > 0)
+                afterSongReset = true, after.clear();
+            if (afterSongReset && m.bytes[0] == 0xB1 && m.bytes[1] == 7)
+                after.push_back(m.bytes[2]);
+        }
+        EXPECT_EQ(after, std::vector<int>{60}) << playerReset;
+        EXPECT_EQ(volumes(rig.output->messages(), 1).back(), 60) << playerReset;
+    }
+}
+
 // A song opened after an adjusted one plays as it is, message for message.
 TEST(SongAdjust, OpenStartsTheSongAtItsOwnSettings)
 {

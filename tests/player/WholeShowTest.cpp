@@ -1,8 +1,10 @@
 #include <QCoreApplication>
+#include <QLabel>
 #include <gtest/gtest.h>
 
 #include "support/EngineShow.h"
 #include "app/MainWindow.h"
+#include "player/engine/OutputText.h"
 
 using namespace kazoon;
 
@@ -92,4 +94,33 @@ TEST(WholeShow, MarkedSongRunsIntoTheNextAndTheShowWaitsAfterAnUnmarkedOne)
         show.tick(m);
     const std::vector<int> after = show.noteOnKeys();
     EXPECT_EQ(std::count(after.begin(), after.end(), 63), 8);
+}
+
+TEST(WholeShow, AnOutputLostMidSongStopsTheShowAtTheNextTickAndEnterPlaysOn)
+{
+    Show show;
+    TfrmMain *m = show.open({"1", "0", "0"});
+    m->ButtonPlayClick();
+    for (int i = 0; i < 20; ++i)
+        show.tick(m);
+    const int step = m->lblStep->text().toInt();
+
+    // Gone during a note: no send fails before the next look.
+    show.output->fail(true);
+    QCoreApplication::processEvents();
+    m->PlayTimerTimer();
+    EXPECT_FALSE(m->playing);
+    ASSERT_EQ(show.app.dialogs.boxes.size(), 1);
+    EXPECT_EQ(show.app.dialogs.boxes[0].text, QString::fromStdString(engine::output_text::portLost("recording")));
+    EXPECT_EQ(m->songIndex, 0) << "the show does not move on";
+    EXPECT_NEAR(m->lblStep->text().toInt(), step, 1);
+
+    show.output->fail(false);
+    m->ButtonPlayClick();
+    EXPECT_TRUE(m->playing);
+    for (int i = 0; i < 10; ++i)
+        show.tick(m);
+    EXPECT_TRUE(m->playing);
+    EXPECT_GT(m->lblStep->text().toInt(), step);
+    EXPECT_EQ(show.app.dialogs.boxes.size(), 1);
 }

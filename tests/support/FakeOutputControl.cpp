@@ -17,4 +17,13 @@ QString FakeOutputControl::apply(const engine::OutputConfig &config)
     return {};
 }
 
+QString FakeOutputControl::testChord()
+{
+    if (device_ && device_->Mode() == DeviceMode::Playing)
+        return kOutputBusyText;
+    ++chords;
+    chordSounding = true;
+    return {};
+}
+
 } // namespace kazoon::test

@@ -21,6 +21,9 @@ public:
     QStringList ports() const override { return portNames; }
     QStringList soundFonts() const override { return soundFontPaths; }
     QString apply(const engine::OutputConfig &config) override;
+    SynthAudio synthAudio() const override { return audio; }
+    QString testChord() override;
+    void stopTestChord() override { chordSounding = false; }
 
     // The config the program starts with, as read from its settings.
     void setConfig(const engine::OutputConfig &config) { config_ = config; }
@@ -30,6 +33,9 @@ public:
     QStringList portNames;
     QStringList soundFontPaths;
     QList<engine::OutputConfig> applied; // every switch that succeeded
+    SynthAudio audio{{"alsa", "jack", "pulseaudio", "file"}, 64, 2, 48000.0};
+    int chords = 0; // test chords played
+    bool chordSounding = false;
 
 private:
     FakeDevice *device_;

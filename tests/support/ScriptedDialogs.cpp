@@ -21,8 +21,10 @@ int ScriptedDialogs::messageBox(QWidget *, const QString &text, const QString &c
     boxes.append(Box{text, caption, flags});
     if (duringBox)
         duringBox(boxes.constLast());
-    const bool question = (flags & 0xF) == mb::YesNoCancel;
-    return take(answers_).value_or(question ? mb::IdCancel : mb::IdOk);
+    const int buttons = flags & 0xF;
+    const int unscripted =
+        buttons == mb::YesNoCancel ? mb::IdCancel : buttons == mb::YesNo ? mb::IdNo : mb::IdOk;
+    return take(answers_).value_or(unscripted);
 }
 
 QString ScriptedDialogs::getOpenFileName(QWidget *, const QString &folder, const QString &filter)

@@ -15,7 +15,8 @@ namespace kazoon::test {
 
 // Answers the program's boxes and dialogs from a script, one queue per kind,
 // and records what was shown. Unscripted answers are the safe ones:
-// - a box answers OK, or Cancel when it asks Yes/No/Cancel (nothing is lost);
+// - a box answers OK, or Cancel when it asks Yes/No/Cancel (nothing is lost),
+//   or No when it asks Yes/No;
 // - file dialogs return an empty name (cancelled);
 // - font and colour dialogs are cancelled;
 // - a dialog's exec is rejected.

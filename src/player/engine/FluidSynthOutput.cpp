@@ -95,17 +95,26 @@ std::vector<std::string> FluidSynthOutput::listSoundFonts(const std::vector<std:
     return found;
 }
 
-FluidSynthOutput::FluidSynthOutput(const FluidSynthOptions &options)
+FluidSynthOutput::FluidSynthOutput(const FluidSynthOptions &options, std::function<std::int64_t()> wallClockUs)
+    : wallClockUs_(std::move(wallClockUs))
 {
+    lastRenderUs_ = wallNowUs();
     settings_ = new_fluid_settings();
     if (!settings_) {
         errorText_ = output_text::kNoSynth;
         return;
     }
+    // A stage needs a short buffer; the performer's own settings come after.
+    fluid_settings_setint(settings_, "audio.periods", kDefaultAudioPeriods);
+    fluid_settings_setint(settings_, "audio.period-size", kDefaultAudioPeriodSize);
     for (const auto &[name, value] : options.settings)
         if (!applySetting(settings_, name, value))
             ignored_.push_back(name + "=" + value);
     fluid_settings_getnum(settings_, "synth.sample-rate", &sampleRate_);
+    // Callbacks come once a period; a silence of several is a device that stopped.
+    int periodSize = kDefaultAudioPeriodSize;
+    fluid_settings_getint(settings_, "audio.period-size", &periodSize);
+    stallLimitUs_ = std::max<std::int64_t>(120'000, static_cast<std::int64_t>(3e6 * periodSize / sampleRate_));
     synth_ = new_fluid_synth(settings_);
     if (!synth_) {
         errorText_ = output_text::kNoSynth;
@@ -127,8 +136,7 @@ FluidSynthOutput::FluidSynthOutput(const FluidSynthOptions &options)
         if (fluid_settings_str_equal(settings_, "audio.driver", "file")) {
             started = startFileWriter();
         } else {
-            audio_ = new_fluid_audio_driver2(settings_, &FluidSynthOutput::audioCallback, this);
-            started = audio_ != nullptr;
+            started = startAudioDriver();
         }
         if (!started)
             errorText_ = output_text::kNoAudio;
@@ -221,6 +229,91 @@ FluidSynthOutput::~FluidSynthOutput()
         delete_fluid_settings(settings_);
 }
 
+bool FluidSynthOutput::startAudioDriver()
+{
+    lastRenderUs_ = wallNowUs(); // the device has until the limit to call
+    audio_ = new_fluid_audio_driver2(settings_, &FluidSynthOutput::audioCallback, this);
+    return audio_ != nullptr;
+}
+
+std::int64_t FluidSynthOutput::wallNowUs() const
+{
+    if (wallClockUs_)
+        return wallClockUs_();
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Only a clock that an audio device drives can stop on its own; a test that
+// renders by hand is watched when it brings a clock of its own.
+bool FluidSynthOutput::watched() const { return audio_ || fileWriter_.joinable() || wallClockUs_; }
+
+bool FluidSynthOutput::alive()
+{
+    if (stalled_)
+        return false;
+    if (!watched() || wallNowUs() - lastRenderUs_.load() <= stallLimitUs_)
+        return true;
+    stalled_ = true;
+    errorText_ = output_text::audioStalled(audioDeviceName());
+    return false;
+}
+
+bool FluidSynthOutput::recover()
+{
+    if (!stalled_ && !errorText_.empty())
+        return false; // never opened: the settings must change
+    if (stalled_ && wallNowUs() - lastRenderUs_.load() <= stallLimitUs_) {
+        stalled_ = false; // the callbacks are back
+        errorText_.clear();
+    }
+    if (alive())
+        return true;
+    if (fileWriter_.joinable() || (!audio_ && wallClockUs_))
+        return false; // nothing to open again
+    // The device may be back (plugged in again): a fresh driver finds it.
+    if (audio_) {
+        delete_fluid_audio_driver(audio_);
+        audio_ = nullptr;
+    }
+    if (!startAudioDriver())
+        return false;
+    stalled_ = false;
+    errorText_.clear();
+    return true;
+}
+
+int FluidSynthOutput::audioPeriods() const
+{
+    int periods = 0;
+    if (settings_)
+        fluid_settings_getint(settings_, "audio.periods", &periods);
+    return periods;
+}
+
+int FluidSynthOutput::audioPeriodSize() const
+{
+    int size = 0;
+    if (settings_)
+        fluid_settings_getint(settings_, "audio.period-size", &size);
+    return size;
+}
+
+std::string FluidSynthOutput::audioDeviceName() const
+{
+    char driver[256] = "";
+    if (!settings_ || fluid_settings_copystr(settings_, "audio.driver", driver, sizeof driver) != FLUID_OK)
+        return "?";
+    std::string name = driver;
+    char device[256] = "";
+    const std::string key = "audio." + name + ".device";
+    if (fluid_settings_copystr(settings_, key.c_str(), device, sizeof device) == FLUID_OK && *device &&
+        std::strcmp(device, "default") != 0)
+        name += ": " + std::string(device);
+    return name;
+}
+
 int FluidSynthOutput::error() const { return errorText_.empty() ? 0 : device_error::PortInUse; }
 
 void FluidSynthOutput::attach(Transport *transport)
@@ -262,6 +355,7 @@ void FluidSynthOutput::render(int frames, float *left, float *right)
         transport->cycle(blockStartUs_, endUs, *this);
     renderTo(frames);
     samples_.store(start + frames);
+    lastRenderUs_.store(wallNowUs());
     rendering_.store(false);
 }
 

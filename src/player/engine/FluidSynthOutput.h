@@ -4,6 +4,7 @@
 #include "player/engine/Transport.h"
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -14,6 +15,17 @@ typedef struct _fluid_synth_t fluid_synth_t;
 typedef struct _fluid_audio_driver_t fluid_audio_driver_t;
 
 namespace kazoon::engine {
+
+// The audio buffer used unless the settings say otherwise: 3 × 128 frames,
+// 8.7 ms at 44.1 kHz, where the library's own 16 × 64 frames take 23 ms.
+inline constexpr int kDefaultAudioPeriods = 3;
+inline constexpr int kDefaultAudioPeriodSize = 128;
+
+// The latency of an audio buffer, in milliseconds.
+inline double audioLatencyMs(int periods, int periodSize, double sampleRate)
+{
+    return sampleRate > 0 ? 1000.0 * periods * periodSize / sampleRate : 0.0;
+}
 
 struct FluidSynthOptions {
     std::string soundFont; // empty: the first of the usual Debian SoundFonts
@@ -27,7 +39,10 @@ struct FluidSynthOptions {
 // while songs come and go.
 class FluidSynthOutput final : public Output, private MidiSink {
 public:
-    explicit FluidSynthOutput(const FluidSynthOptions &options);
+    // `wallClockUs` is the monotonic clock, in microseconds, that the watchdog
+    // holds the audio callbacks against; a test that renders by hand passes
+    // one to be watched.
+    explicit FluidSynthOutput(const FluidSynthOptions &options, std::function<std::int64_t()> wallClockUs = {});
     ~FluidSynthOutput() override;
 
     void attach(Transport *transport) override;
@@ -35,12 +50,24 @@ public:
     void wake() override {}
     int error() const override;
     std::string errorText() const override { return errorText_; }
+    // Watchdog: the audio device has stopped calling for samples for longer
+    // than stallLimitUs(), e.g. a USB audio interface unplugged.
+    bool alive() override;
+    // After a stall: goes on if the callbacks are back, otherwise opens the
+    // audio device again.
+    bool recover() override;
+    std::int64_t stallLimitUs() const { return stallLimitUs_; }
+    // The audio system and device, as the performer set them, for messages.
+    std::string audioDeviceName() const;
 
     // The audio callback's work: renders frames of stereo audio into left and
     // right (overwritten), sending the events due in them.
     void render(int frames, float *left, float *right);
 
     double sampleRate() const { return sampleRate_; }
+    // The audio buffer asked of the audio system.
+    int audioPeriods() const;
+    int audioPeriodSize() const;
     const std::string &soundFont() const { return soundFontPath_; }
     // Settings the library did not know, for diagnostics.
     const std::vector<std::string> &ignoredSettings() const { return ignored_; }
@@ -57,6 +84,9 @@ private:
     void renderTo(int frame);
     static int audioCallback(void *self, int len, int nfx, float *fx[], int nout, float *out[]);
     bool startFileWriter();
+    bool startAudioDriver();
+    bool watched() const;
+    std::int64_t wallNowUs() const;
 
     fluid_settings_t *settings_ = nullptr;
     fluid_synth_t *synth_ = nullptr;
@@ -65,6 +95,10 @@ private:
     std::string soundFontPath_;
     std::vector<std::string> ignored_;
     double sampleRate_ = 44100.0;
+    std::function<std::int64_t()> wallClockUs_;
+    std::int64_t stallLimitUs_ = 120'000;
+    std::atomic<std::int64_t> lastRenderUs_{0}; // wall clock of the last callback
+    bool stalled_ = false;                       // UI thread
 
     std::atomic<Transport *> transport_{nullptr};
     std::atomic<bool> rendering_{false};

@@ -82,8 +82,29 @@ void MidiSequencer::refresh()
     if (auto finish = transport_.finished(playId_)) {
         mode_ = DeviceMode::Stopped;
         positionTick_ = finish->tick;
-        lostPending_ = lostPending_ || finish->lost;
+        if (finish->lost)
+            lose();
+    } else if (!output_->alive()) {
+        // The output died without a failed send: stop where the sound stopped.
+        positionTick_ = currentTick();
+        mode_ = DeviceMode::Stopped;
+        if (notifyPlayId_) {
+            postCompletion();
+            notifyPlayId_ = 0;
+        }
+        playId_ = 0;
+        submit();
+        lose();
     }
+}
+
+// The play ended because the output was lost: Error() says so at once, so
+// that the window can stop the show, and the next command reports it too.
+void MidiSequencer::lose()
+{
+    lostPending_ = true;
+    error_ = device_error::PortInUse;
+    errorText_ = output_->errorText();
 }
 
 std::int64_t MidiSequencer::currentTick() const
@@ -124,9 +145,14 @@ void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> cha
         request.toTick = playToTick_;
         request.chase = chase.get();
     }
-    const std::uint64_t seq = transport_.submit(request);
+    request.gmReset = gmReset_;
+    std::uint64_t taken = 0;
+    const std::uint64_t seq = transport_.submit(request, &taken);
     const std::uint64_t adopted = transport_.adoptedSeq();
-    std::erase_if(retained_, [adopted](const Retained &r) { return r.seq < adopted; });
+    // The driver reads only what it has taken and not yet replaced; a request
+    // it never took is released too, so that songs do not pile up behind an
+    // output that never runs (no audio device).
+    std::erase_if(retained_, [adopted, taken](const Retained &r) { return r.seq < adopted || r.seq > taken; });
     retained_.push_back({seq, song_, std::move(chase)});
     output_->wake();
 }
@@ -184,6 +210,7 @@ void MidiSequencer::Close()
     ++generation_;
     mode_ = DeviceMode::NotOpen;
     positionTick_ = 0;
+    submit(); // lets go of the song unless the driver holds it
 }
 
 std::int64_t MidiSequencer::Length()

@@ -32,6 +32,11 @@ public:
     // detached and silent.
     std::unique_ptr<Output> setOutput(std::unique_ptr<Output> output);
     Output &output() const { return *output_; }
+    // Sends a GM reset before each song opened from now on (and to a new output).
+    void setGmReset(bool on) { gmReset_ = on; }
+    bool gmReset() const { return gmReset_; }
+    // The open song, for tests that watch it go.
+    std::weak_ptr<const Song> song() const { return song_; }
 
     void Open(const std::string &fileName) override;
     void Close() override;
@@ -59,6 +64,7 @@ private:
     void refresh();
     std::int64_t currentTick() const;
     void halt();
+    void lose();
     void startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify);
     void submit(std::shared_ptr<const std::vector<std::uint32_t>> chase = nullptr);
     void postCompletion();
@@ -94,6 +100,7 @@ private:
     int error_ = 0;
     std::string errorText_;
     bool lostPending_ = false;
+    bool gmReset_ = false;
 };
 
 } // namespace kazoon::engine

@@ -24,6 +24,11 @@ public:
     // 0 while usable, else device_error::PortInUse with a text for the performer.
     virtual int error() const = 0;
     virtual std::string errorText() const = 0;
+    // The watchdog, asked now and then from the UI thread while a song plays;
+    // never blocks. False once the output has died without a failed send (the
+    // audio device stopped pulling samples, a port vanished); error() and
+    // errorText() then say so.
+    virtual bool alive() { return true; }
     // Tries to get a failed output going again (a port plugged back in) before
     // a play; returns whether it is usable.
     virtual bool recover() { return error() == 0; }

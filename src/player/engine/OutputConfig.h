@@ -10,7 +10,7 @@
 namespace kazoon::engine {
 
 // The [Output] and [FluidSynth] sections of the settings file:
-//   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>
+//   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>, GmReset=0|1
 //   [FluidSynth] <fluidsynth setting>=<value>, e.g. audio.driver=alsa, synth.gain=0.5
 struct OutputConfig {
     enum class Device { Synth, Port, None };
@@ -18,6 +18,7 @@ struct OutputConfig {
     std::string port;
     std::string soundFont;
     std::vector<std::pair<std::string, std::string>> fluidSettings;
+    bool gmReset = false; // a GM reset goes out before each song
 
     // "synth", "port" or "none" in any case; anything else is the synthesizer.
     static Device parseDevice(const std::string &text);

@@ -23,6 +23,10 @@ inline std::string soundFontUnreadable(const std::string &path)
     return "シンセサイザーを使用できません。サウンドフォント「" + path + "」を読み込めません。";
 }
 inline constexpr const char *kNoSynth = "シンセサイザーを使用できません。";
+inline std::string audioStalled(const std::string &device)
+{
+    return "シンセサイザーの音が止まりました。オーディオ装置「" + device + "」が応答しません。";
+}
 inline constexpr const char *kNoAudio = "シンセサイザーを使用できません。オーディオ出力を開けません。";
 
 } // namespace kazoon::engine::output_text

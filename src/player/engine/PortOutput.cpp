@@ -28,9 +28,50 @@ std::vector<std::string> portNames(RtMidiOut &midi)
 
 } // namespace
 
-PortOutput::PortOutput(std::string portName) : name_(std::move(portName)) { open(); }
+PortOutput::PortOutput(std::string portName) : name_(std::move(portName))
+{
+    open();
+    watcher_ = std::thread([this] { watch(); });
+}
 
-PortOutput::~PortOutput() { driver_.attach(nullptr); } // before the port closes
+PortOutput::~PortOutput()
+{
+    {
+        std::lock_guard lock(watchMutex_);
+        quitWatch_ = true;
+    }
+    watchWake_.notify_one();
+    watcher_.join();
+    driver_.attach(nullptr); // before the port closes
+}
+
+void PortOutput::watch()
+{
+    std::unique_ptr<RtMidiOut> lister;
+    try {
+        lister = std::make_unique<RtMidiOut>(RtMidi::UNSPECIFIED, "Kazoon");
+        lister->setErrorCallback([](RtMidiError::Type, const std::string &, void *) {}, nullptr);
+    } catch (const std::exception &) {
+        return; // no MIDI system: nothing was opened to lose
+    }
+    std::unique_lock lock(watchMutex_);
+    while (!watchWake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return quitWatch_; })) {
+        if (failed_)
+            continue;
+        const unsigned opened = opened_;
+        lock.unlock();
+        bool listed = true;
+        try {
+            listed = findPort(portNames(*lister), name_) >= 0;
+        } catch (const std::exception &) {
+        }
+        lock.lock();
+        if (!listed && !failed_ && opened == opened_) {
+            failed_ = true;
+            setError(output_text::portLost(name_));
+        }
+    }
+}
 
 int PortOutput::findPort(const std::vector<std::string> &ports, const std::string &wanted)
 {
@@ -91,7 +132,11 @@ bool PortOutput::recover()
         return true;
     Transport *transport = driver_.transport();
     driver_.attach(nullptr);
-    open();
+    {
+        std::lock_guard lock(watchMutex_);
+        ++opened_;
+        open();
+    }
     driver_.attach(transport);
     return !failed_;
 }

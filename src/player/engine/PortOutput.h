@@ -4,9 +4,11 @@
 #include "player/engine/Output.h"
 #include "player/engine/Transport.h"
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class RtMidiOut;
@@ -26,6 +28,9 @@ public:
     int error() const override;
     std::string errorText() const override;
     bool recover() override;
+    // ALSA lets messages to a vanished port go nowhere without a word, so a
+    // thread of our own looks for the port in the system's list every 100 ms.
+    bool alive() override { return !failed_; }
 
     const std::string &portName() const { return name_; }
     // The ports there are now, for the settings.
@@ -39,12 +44,18 @@ private:
     void open();
     void setError(std::string text);
     static void onRtMidiError(int type, const std::string &text, void *self);
+    void watch();
 
     std::string name_;
     std::unique_ptr<RtMidiOut> midi_;
     std::atomic<bool> failed_{false};
     mutable std::mutex textMutex_;
     std::string errorText_;
+    std::mutex watchMutex_;
+    std::condition_variable watchWake_;
+    bool quitWatch_ = false;
+    unsigned opened_ = 0; // counts reopenings, so a look taken before one is dropped
+    std::thread watcher_;
     Driver driver_{*this, Driver::Mode::RealTime};
 };
 

@@ -26,6 +26,7 @@ public:
     void wake() override { driver_.wake(); }
     int error() const override;
     std::string errorText() const override;
+    bool alive() override { return !failed_; }
 
     void advanceTo(std::int64_t us) { driver_.advanceTo(us); }
     void advanceBy(std::int64_t us) { driver_.advanceTo(driver_.nowUs() + us); }

@@ -87,6 +87,10 @@ SongAdjuster::Out SongAdjuster::song(std::span<const std::uint8_t> m)
     Out out;
     out.original = true;
     out.count = 1;
+    if (m.size() >= 6 && m[0] == 0xF0 && m[1] == 0x7E && m[3] == 0x09 && (m[4] == 0x01 || m[4] == 0x03)) {
+        moduleReset();
+        return out;
+    }
     if (m.size() < 3 || m[0] < 0x80 || m[0] >= 0xF0 || m[1] >= 0x80)
         return out;
     const int ch = m[0] & 0x0F;
@@ -160,6 +164,14 @@ std::uint8_t SongAdjuster::reset(int channel)
     c.sentVolume = scaledVolume(100, adjust_.volumePercent);
     c.volumeKnown = true;
     return c.sentVolume;
+}
+
+void SongAdjuster::moduleReset()
+{
+    for (Channel &c : channels_) {
+        c.songVolume = c.sentVolume = 100;
+        c.volumeKnown = true;
+    }
 }
 
 void SongAdjuster::forgetNotes()

@@ -78,6 +78,9 @@ public:
     std::uint8_t reset(int channel);
     // Everything that sounded was silenced.
     void forgetNotes();
+    // The module reset itself (GM System On): every channel volume is its
+    // default 100 there, unscaled, until volumes() sends the level.
+    void moduleReset();
     // Channel volume messages that bring the channels to the current level.
     template <typename Send> bool volumes(Send &&send)
     {

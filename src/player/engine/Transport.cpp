@@ -9,11 +9,13 @@ namespace {
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 }
 
-std::uint64_t Transport::submit(const PlayRequest &request)
+std::uint64_t Transport::submit(const PlayRequest &request, std::uint64_t *taken)
 {
     std::lock_guard lock(mutex_);
     pending_ = request;
     const std::uint64_t seq = ++pendingSeq_;
+    if (taken)
+        *taken = takenSeq_;
     submittedSeq_.store(seq, std::memory_order_release);
     return seq;
 }
@@ -52,10 +54,15 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
         if (lock.owns_lock()) {
             const PlayRequest request = pending_;
             const std::uint64_t adopted = pendingSeq_;
+            takenSeq_ = adopted;
             lock.unlock();
             adopt(request, nowUs);
             adoptedSeq_.store(adopted, std::memory_order_release);
         }
+    }
+    if (waiting_ && settledUs_ < untilUs) {
+        waiting_ = false;
+        begin(current_, std::max(nowUs, settledUs_));
     }
     while (playing_) {
         if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_) {
@@ -80,6 +87,8 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
 
 std::int64_t Transport::nextDueUs() const
 {
+    if (waiting_)
+        return settledUs_;
     if (!playing_)
         return kNever;
     if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_)
@@ -93,10 +102,22 @@ void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
     const bool newPlay = request.playId != current_.playId;
     if (newPlay || newReset) {
         playing_ = false;
+        waiting_ = false;
         silence(nowUs);
     }
-    if (newReset)
+    if (newReset && request.gmReset) {
+        // The module resets every channel itself; anything sent while it is
+        // busy with that may be lost, so the play waits.
+        sendOut(kGmSystemOn, nowUs);
+        adjuster_.moduleReset();
+        active_ = touched_ = 0;
+        for (Channel &c : channels_)
+            c = Channel{};
+        settledUs_ = nowUs + kGmResetSettleUs;
+    } else if (newReset) {
         resetChannels(0xFFFF, nowUs);
+        settledUs_ = nowUs; // a new output's clock may start anywhere
+    }
     current_ = request;
     if (request.playId != 0 && newPlay && request.song)
         start(request, nowUs);
@@ -104,9 +125,20 @@ void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
 
 void Transport::start(const PlayRequest &request, std::int64_t nowUs)
 {
+    if (nowUs < settledUs_) {
+        waiting_ = true;
+        return;
+    }
+    begin(request, nowUs);
+}
+
+void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
+{
     const Song &song = *request.song;
     // Whatever an earlier play left in the channels must not colour this one.
     bool ok = resetChannels(touched_, nowUs);
+    // After a reset of the module itself the song's own level is not there yet.
+    ok = adjuster_.volumes([&](std::span<const std::uint8_t> m) { return sendOut(m, nowUs); }) && ok;
     if (request.chase)
         for (std::uint32_t i : *request.chase)
             ok = sendSong(song.message(song.events[i]), nowUs) && ok;
@@ -177,6 +209,11 @@ bool Transport::sendOut(std::span<const std::uint8_t> m, std::int64_t timeUs)
 bool Transport::sendSong(std::span<const std::uint8_t> m, std::int64_t timeUs)
 {
     const SongAdjuster::Out out = adjuster_.song(m);
+    if (out.original && m[0] == 0xF0) {
+        // A reset in the song puts the module's own level back: the song's follows.
+        const bool sent = sendOut(m, timeUs);
+        return adjuster_.volumes([&](std::span<const std::uint8_t> v) { return sendOut(v, timeUs); }) && sent;
+    }
     if (out.original)
         return sendOut(m, timeUs);
     bool ok = true;

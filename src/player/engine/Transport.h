@@ -33,7 +33,13 @@ struct PlayRequest {
     std::int64_t fromTick = 0;
     std::int64_t toTick = 0;
     const std::vector<std::uint32_t> *chase = nullptr;
+    bool gmReset = false; // a new resetId also sends the GM System On and lets the module settle
 };
+
+// The GM System On message, and how long a sound module may take over it
+// before the first note should follow.
+inline constexpr std::uint8_t kGmSystemOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+inline constexpr std::int64_t kGmResetSettleUs = 100'000;
 
 // The scheduling core. The UI thread submits requests and reads atomics; one
 // driver (audio callback, real-time thread or a test) calls cycle(), which
@@ -44,8 +50,10 @@ public:
     using FinishHook = std::function<void(std::uint64_t playId)>;
     explicit Transport(FinishHook onFinish = {}) : onFinish_(std::move(onFinish)) {}
 
-    // UI thread. Waits only for the driver copying a request.
-    std::uint64_t submit(const PlayRequest &request);
+    // UI thread. Waits only for the driver copying a request. `taken` receives
+    // the sequence number of the last request the driver has copied: the
+    // driver may read that one and the new one, no other.
+    std::uint64_t submit(const PlayRequest &request, std::uint64_t *taken = nullptr);
     std::uint64_t adoptedSeq() const { return adoptedSeq_.load(std::memory_order_acquire); }
     // The clock time at which the play's first tick sounded, once it has started.
     std::optional<std::int64_t> startedAt(std::uint64_t playId) const;
@@ -70,6 +78,7 @@ public:
 private:
     void adopt(const PlayRequest &request, std::int64_t nowUs);
     void start(const PlayRequest &request, std::int64_t nowUs);
+    void begin(const PlayRequest &request, std::int64_t nowUs);
     void finish(std::int64_t tick, bool lost);
     bool sendOut(std::span<const std::uint8_t> message, std::int64_t timeUs);
     bool sendSong(std::span<const std::uint8_t> message, std::int64_t timeUs);
@@ -87,6 +96,7 @@ private:
     PlayRequest pending_;
     std::atomic<std::uint64_t> submittedSeq_{0};
     std::uint64_t pendingSeq_ = 0;
+    std::uint64_t takenSeq_ = 0; // written by the driver under mutex_
     std::atomic<std::uint64_t> adoptedSeq_{0};
     std::atomic<std::uint64_t> startedPlayId_{0};
     std::atomic<std::int64_t> startedOriginUs_{0};
@@ -100,6 +110,8 @@ private:
     MidiSink *sink_ = nullptr;
     PlayRequest current_;
     bool playing_ = false;
+    bool waiting_ = false;       // a play that starts once the module has settled after a GM reset
+    std::int64_t settledUs_ = 0; // when it has
     std::size_t cursor_ = 0;
     std::int64_t stopTick_ = 0; // events before this tick play
     std::int64_t originUs_ = 0, baseUs_ = 0, endUs_ = 0; // the clock at origin is the song's baseUs_

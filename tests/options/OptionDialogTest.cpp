@@ -1,0 +1,552 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTest>
+
+#include "app/Colors.h"
+#include "app/Command.h"
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "lyrics/TfrmWrd.h"
+#include "options/TfrmOption.h"
+#include "songlist/CheckListBox.h"
+#include "support/TestApp.h"
+
+using namespace kazoon;
+using kazoon::test::TestApp;
+using engine::OutputConfig;
+
+namespace {
+
+// The live settings as the dialog's controls hold them.
+struct Controls {
+    int bar, upDown;
+    QString field;
+    bool ownFolder, dirEnabled;
+    QString dir;
+    bool onStop, lesson, repeat;
+    bool operator==(const Controls &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &os, const Controls &c)
+{
+    return os << c.bar << '/' << c.upDown << '/' << c.field.toStdString() << " own=" << c.ownFolder
+              << " dirOn=" << c.dirEnabled << " dir=" << c.dir.toStdString() << " stop=" << c.onStop
+              << " lsn=" << c.lesson << " rep=" << c.repeat;
+}
+
+Controls controlsOf(const TfrmOption *d)
+{
+    return {d->StepBar->value(),       d->UpDown->value(),      d->txtBer->text(),
+            d->RadioWrd2->isChecked(), d->txtDir->isEnabled(), d->txtDir->text(),
+            d->chkOnStop->isChecked(), d->chkOnLsn->isChecked(), d->chkOnRep->isChecked()};
+}
+
+class OptionDialog : public ::testing::Test {
+protected:
+    TestApp app;
+    TfrmMain *w = nullptr;
+    TfrmOption *dlg = nullptr;
+
+    void start(const QString &settings = QString())
+    {
+        if (!settings.isEmpty())
+            app.writeSettings(settings);
+        app.start();
+        w = app.main();
+        dlg = w->frmOption;
+    }
+
+    // Opens the options as the menu does; `script` works the dialog while it is up.
+    void open(std::function<void(TfrmOption *)> script)
+    {
+        app.dialogs.onExec([script](QDialog *d) {
+            script(static_cast<TfrmOption *>(d));
+            return int(QDialog::Rejected);
+        });
+        w->mnuOptionItemClick();
+    }
+
+    // A list of three songs, the last one marked.
+    void openList()
+    {
+        QStringList songs;
+        for (const char *name : {"songs/a.mid", "songs/b.mid", "songs/c.mid"})
+            songs << app.makeSong(name);
+        app.dialogs.openFile(app.makeList("show.mnu", {"0 " + songs[0], "1 " + songs[1], "1 " + songs[2]}));
+        w->action("mnuOpenItem")->trigger();
+    }
+};
+
+} // namespace
+
+TEST_F(OptionDialog, OpeningShowsTheStoredOffsetInAllThreeControls)
+{
+    const struct {
+        const char *stored;
+        int value;
+        const char *field;
+    } rows[] = {{"3", 3, "+3"}, {"-2", -2, "-2"}, {"0", 0, "0"}, {"16", 16, "+16"}, {"99", 16, "+16"},
+                {"-40", -15, "-15"}};
+    for (const auto &r : rows) {
+        TestApp fresh;
+        fresh.writeSettings(QStringLiteral("[QS_Mode]\nBer=%1\n").arg(r.stored));
+        fresh.start();
+        fresh.dialogs.onExec([&](QDialog *d) {
+            auto *o = static_cast<TfrmOption *>(d);
+            EXPECT_EQ(o->StepBar->value(), r.value) << r.stored;
+            EXPECT_EQ(o->UpDown->value(), r.value) << r.stored;
+            EXPECT_EQ(o->txtBer->text(), r.field) << r.stored;
+            return int(QDialog::Accepted);
+        });
+        fresh.main()->mnuOptionItemClick();
+        EXPECT_EQ(fresh.main()->liveSettings().standbyOffset(), r.value);
+    }
+}
+
+TEST_F(OptionDialog, ArrowKeysMoveTheOffsetByOneOnTheBarAndTheFieldWithinItsEnds)
+{
+    start();
+    const struct {
+        bool onField;
+        int from;
+        Qt::Key key;
+        int to;
+        const char *field;
+    } rows[] = {
+        {false, -15, Qt::Key_Left, -15, "-15"}, {false, 16, Qt::Key_Right, 16, "+16"},
+        {false, 0, Qt::Key_Up, 1, "+1"},        {false, 0, Qt::Key_Down, -1, "-1"},
+        {false, 5, Qt::Key_Left, 4, "+4"},      {true, 0, Qt::Key_Up, 1, "+1"},
+        {true, 16, Qt::Key_Up, 16, "+16"},      {true, -15, Qt::Key_Down, -15, "-15"},
+        {true, 1, Qt::Key_Left, 0, "0"},
+        // The bar's own keys still work: a page is four steps.
+        {false, 0, Qt::Key_PageUp, 4, "+4"},    {false, 3, Qt::Key_End, 16, "+16"},
+    };
+    open([&](TfrmOption *o) {
+        for (const auto &r : rows) {
+            o->StepBar->setValue(r.from);
+            QWidget *target = r.onField ? static_cast<QWidget *>(o->txtBer) : o->StepBar;
+            QTest::keyClick(target, r.key);
+            SCOPED_TRACE(testing::Message() << r.onField << ' ' << r.from << ' ' << r.key);
+            EXPECT_EQ(o->StepBar->value(), r.to);
+            EXPECT_EQ(o->UpDown->value(), r.to);
+            EXPECT_EQ(o->txtBer->text(), r.field);
+        }
+        // The up-down control moves the bar and the field along.
+        o->StepBar->setValue(0);
+        o->UpDown->stepBy(1);
+        EXPECT_EQ(o->StepBar->value(), 1);
+        EXPECT_EQ(o->txtBer->text(), "+1");
+        o->UpDown->stepBy(-3);
+        EXPECT_EQ(o->StepBar->value(), -2);
+        EXPECT_EQ(o->txtBer->text(), "-2");
+    });
+}
+
+TEST_F(OptionDialog, OkKeepsTheChangesAndEveryOtherWayOutPutsTheSnapshotBack)
+{
+    start("[QS_Mode]\nBer=2\n[Words]\nDir_Option=1\nPath=/kept\n[Lesson]\nSet=1\n");
+    const Controls before{2, 2, "+2", false, false, "/kept", false, true, false};
+    const Controls changed{-7, -7, "-7", true, true, "/歌詞", true, false, true};
+    const struct {
+        const char *way;
+        std::function<void(TfrmOption *)> close;
+        Controls expected;
+    } rows[] = {
+        {"OK", [](TfrmOption *o) { o->OKBtn->click(); }, changed},
+        {"Cancel", [](TfrmOption *o) { o->CancelBtn->click(); }, before},
+        {"Esc", [](TfrmOption *o) { QTest::keyClick(o, Qt::Key_Escape); }, before},
+        {"close box", [](TfrmOption *o) { o->close(); }, before},
+        {"unanswered", [](TfrmOption *) {}, before},
+    };
+    for (const auto &r : rows) {
+        // Back to the starting state, kept with OK.
+        open([&](TfrmOption *o) {
+            o->StepBar->setValue(2);
+            o->RadioWrd1->click();
+            o->txtDir->setText("/kept");
+            o->chkOnStop->setChecked(false);
+            o->chkOnLsn->setChecked(true);
+            o->chkOnRep->setChecked(false);
+            o->OKBtn->click();
+        });
+        ASSERT_EQ(controlsOf(dlg), before) << r.way;
+        open([&](TfrmOption *o) {
+            o->StepBar->setValue(-7);
+            o->RadioWrd2->click();
+            o->txtDir->setText("/歌詞");
+            o->chkOnStop->setChecked(true);
+            o->chkOnLsn->setChecked(false);
+            o->chkOnRep->setChecked(true);
+            EXPECT_EQ(controlsOf(o), changed) << r.way;
+            r.close(o);
+        });
+        EXPECT_FALSE(dlg->isVisible()) << r.way;
+        EXPECT_EQ(controlsOf(dlg), r.expected) << r.way;
+    }
+}
+
+TEST_F(OptionDialog, TheLyricsDesignReachesTheLyricsWindowOnlyOnOk)
+{
+    start();
+    TfrmWrd *wrd = w->frmWrd;
+    wrd->showNormal();
+    wrd->resize(500, 150);
+    wrd->setForeColor(0x0000FF);
+    wrd->setBackColor(0x00FF00);
+    QFont original = wrd->lblWrd->font();
+
+    // A text colour, then a font: the font dialog has no colour, so the text
+    // colour falls back to the window's.
+    app.dialogs.color(QColor(Qt::blue));
+    app.dialogs.font(QFont("IPAGothic", 20));
+    open([](TfrmOption *o) {
+        o->cmdFcolor->click();
+        o->cmdFont->click();
+        o->OKBtn->click();
+    });
+    EXPECT_EQ(wrd->foreColor(), 0x0000FF);
+    EXPECT_EQ(wrd->lblWrd->font().pointSize(), 20);
+
+    // The defaults, then Cancel: nothing changes.
+    original = wrd->lblWrd->font();
+    open([](TfrmOption *o) {
+        o->cmdDefault->click();
+        o->CancelBtn->click();
+    });
+    EXPECT_EQ(wrd->lblWrd->font(), original);
+    EXPECT_EQ(wrd->foreColor(), 0x0000FF);
+    EXPECT_EQ(wrd->backColor(), 0x00FF00);
+    EXPECT_EQ(wrd->size(), QSize(500, 150));
+
+    // A background colour and the defaults, then OK.
+    app.dialogs.color(QColor(Qt::red));
+    open([](TfrmOption *o) {
+        o->cmdBcolor->click();
+        EXPECT_EQ(o->pendingBackColor(), colorValue(QColor(Qt::red)));
+        o->cmdDefault->click();
+        o->OKBtn->click();
+    });
+    EXPECT_EQ(wrd->lblWrd->font().family(), QFont("ＭＳ Ｐ明朝").family());
+    EXPECT_EQ(wrd->lblWrd->font().pointSize(), 36);
+    EXPECT_EQ(wrd->foreColor(), 0);
+    EXPECT_EQ(wrd->backColor(), kWhiteColor);
+    EXPECT_EQ(wrd->size(), QSize(TfrmWrd::kDefaultWidth, TfrmWrd::kDefaultHeight));
+    EXPECT_EQ(app.dialogs.colorRequests, 2);
+    EXPECT_EQ(app.dialogs.fontRequests, 1);
+}
+
+TEST(OptionRules, TheLyricsCardsAreLookedUpAgainOnlyWhenTheFolderRuleChanged)
+{
+    const struct {
+        int savedMode;
+        const char *savedPath;
+        int mode;
+        const char *path;
+        bool changed;
+    } rows[] = {
+        {1, "", 1, "", false},         {1, "/a", 1, "/b", false}, // beside the song: the folder counts not
+        {1, "/a", 2, "/a", true},      {2, "/a", 1, "/a", true},
+        {2, "/a", 2, "/a", false},     {2, "/a", 2, "/b", true},
+        {2, "/a", 2, "/A", true}, // names are compared exactly
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(TfrmOption::folderRuleChanged(r.savedMode, r.savedPath, r.mode, r.path), r.changed)
+            << r.savedMode << r.savedPath << r.mode << r.path;
+}
+
+TEST_F(OptionDialog, OkWithRepeatWithdrawnUnmarksTheLastSongSilently)
+{
+    start("[Repeat]\nSet=1\n");
+    openList();
+    ASSERT_TRUE(w->lstLive->isChecked(2));
+    w->lstLive->setItemIndex(2);
+    w->listModified = false;
+    open([](TfrmOption *o) {
+        o->chkOnRep->setChecked(false);
+        o->OKBtn->click();
+    });
+    EXPECT_FALSE(w->lstLive->isChecked(2));
+    EXPECT_TRUE(w->lstLive->isChecked(1)); // only the last song
+    EXPECT_TRUE(w->lstDmy.items.at(2).startsWith("0 "));
+    EXPECT_TRUE(w->listModified);
+    EXPECT_EQ(w->lstLive->toolTip(), "c.midで終了");
+    EXPECT_TRUE(app.dialogs.boxes.isEmpty());
+
+    // Cancel leaves the list alone.
+    w->setSongMark(2, true);
+    w->listModified = false;
+    open([](TfrmOption *o) {
+        o->chkOnRep->setChecked(true);
+        o->CancelBtn->click();
+    });
+    EXPECT_TRUE(w->lstLive->isChecked(2));
+    EXPECT_FALSE(w->listModified);
+}
+
+TEST_F(OptionDialog, OkSetsTheLessonCommandAndLeavesLessonModeWhenWithdrawn)
+{
+    start();
+    open([](TfrmOption *o) {
+        o->chkOnLsn->setChecked(true);
+        o->OKBtn->click();
+    });
+    EXPECT_FALSE(w->cmdLesson->isEnabled()); // no songs yet
+
+    openList();
+    open([](TfrmOption *o) { o->OKBtn->click(); });
+    EXPECT_TRUE(w->cmdLesson->isEnabled());
+
+    w->cmdLesson->trigger();
+    ASSERT_TRUE(w->lessonMode);
+    open([](TfrmOption *o) {
+        o->chkOnLsn->setChecked(false);
+        o->OKBtn->click();
+    });
+    EXPECT_FALSE(w->lessonMode);
+    EXPECT_FALSE(w->cmdLesson->isEnabled());
+    EXPECT_FALSE(w->action("mnuLsnItem")->isEnabled());
+}
+
+TEST_F(OptionDialog, OkHidesTheLyricsWindowUnlessItStaysWhileStopped)
+{
+    start();
+    w->frmWrd->show();
+    open([](TfrmOption *o) {
+        o->chkOnStop->setChecked(false);
+        o->OKBtn->click();
+    });
+    EXPECT_FALSE(w->frmWrd->isVisible());
+}
+
+TEST_F(OptionDialog, EveryControlHasANameForScreenReadersAndTheWindowItsCaption)
+{
+    start();
+    EXPECT_EQ(dlg->windowTitle(), "オプション");
+    EXPECT_EQ(dlg->PageControl->count(), 3);
+    EXPECT_EQ(dlg->PageControl->tabText(2), "MIDI出力");
+    int checked = 0;
+    for (QWidget *c : dlg->findChildren<QWidget *>()) {
+        // The program's own controls, not the parts Qt builds them from.
+        if (c == dlg->lblDmy || c->objectName().isEmpty() || c->objectName().startsWith("qt_") ||
+            c->parentWidget()->inherits("QTabBar"))
+            continue;
+        if (qobject_cast<QLineEdit *>(c) || qobject_cast<QComboBox *>(c) || qobject_cast<QSpinBox *>(c) ||
+            qobject_cast<QSlider *>(c)) {
+            EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
+            ++checked;
+        }
+        if (auto *b = qobject_cast<QAbstractButton *>(c)) {
+            EXPECT_FALSE(b->text().isEmpty()) << b->objectName().toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 25);
+}
+
+// --- the sound output page ---
+
+namespace {
+
+OutputConfig portConfig(const std::string &port)
+{
+    OutputConfig config;
+    config.device = OutputConfig::Device::Port;
+    config.port = port;
+    return config;
+}
+
+const std::string *setting(const OutputConfig &config, const std::string &key)
+{
+    for (const auto &[name, value] : config.fluidSettings)
+        if (name == key)
+            return &value;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(OptionDialog, APortRememberedButMissingIsShownAsMissingNotReplaced)
+{
+    const struct {
+        const char *remembered;
+        QStringList ports;
+        const char *shown;
+        int switches; // OK on another page switches only when the choice changed
+    } rows[] = {
+        {"SC-88 MIDI 1 24:0", {"USB MIDI 1 20:0"}, "SC-88 MIDI 1 24:0(見つかりません)", 0},
+        // The same port under new numbers is the remembered one.
+        {"SC-88 MIDI 1 24:0", {"USB MIDI 1 20:0", "SC-88 MIDI 1 28:0"}, "SC-88 MIDI 1 28:0", 0},
+        {"SC-88 MIDI 1", {}, "SC-88 MIDI 1(見つかりません)", 0},
+        {"", {"USB MIDI 1 20:0"}, "USB MIDI 1 20:0", 1}, // no port yet: the first is offered
+    };
+    start();
+    for (const auto &r : rows) {
+        app.output.applied.clear();
+        app.output.setConfig(portConfig(r.remembered));
+        app.output.portNames = r.ports;
+        open([&](TfrmOption *o) {
+            EXPECT_TRUE(o->RadioPort->isChecked());
+            EXPECT_EQ(o->cmbPort->currentText(), r.shown) << r.remembered;
+            o->OKBtn->click();
+        });
+        EXPECT_EQ(app.output.applied.size(), r.switches) << r.remembered;
+        EXPECT_EQ(app.output.config().port, r.switches ? r.ports.at(0).toStdString() : r.remembered);
+    }
+    // The list is asked again each time the page comes up.
+    app.output.setConfig(portConfig("B"));
+    app.output.portNames = {"A"};
+    open([&](TfrmOption *o) {
+        EXPECT_EQ(o->cmbPort->currentText(), "B(見つかりません)");
+        app.output.portNames = {"A", "B"};
+        o->PageControl->setCurrentWidget(o->OutputPage);
+        EXPECT_EQ(o->cmbPort->currentText(), "B");
+        EXPECT_EQ(o->cmbPort->count(), 2);
+    });
+}
+
+TEST_F(OptionDialog, OkSwitchesTheOutputAtOnce)
+{
+    start();
+    app.output.portNames = {"USB MIDI 1 20:0", "SC-88 MIDI 1 24:0"};
+    open([](TfrmOption *o) {
+        EXPECT_TRUE(o->RadioSynth->isChecked());
+        EXPECT_FALSE(o->cmbPort->isEnabled());
+        o->RadioPort->click();
+        EXPECT_TRUE(o->cmbPort->isEnabled());
+        EXPECT_FALSE(o->cmbSoundFont->isEnabled());
+        o->cmbPort->setCurrentIndex(1);
+        o->chkGmReset->setChecked(true);
+        o->OKBtn->click();
+    });
+    ASSERT_EQ(app.output.applied.size(), 1);
+    const OutputConfig &c = app.output.applied.at(0);
+    EXPECT_EQ(c.device, OutputConfig::Device::Port);
+    EXPECT_EQ(c.port, "SC-88 MIDI 1 24:0");
+    EXPECT_TRUE(c.gmReset);
+    EXPECT_TRUE(c.fluidSettings.empty()) << "untouched synthesizer settings are not written";
+
+    // OK on the sound output page opens the output again even when unchanged,
+    // so that a device plugged back in is taken up.
+    open([](TfrmOption *o) {
+        o->PageControl->setCurrentWidget(o->OutputPage);
+        o->OKBtn->click();
+    });
+    EXPECT_EQ(app.output.applied.size(), 2);
+    open([](TfrmOption *o) {
+        o->RadioNone->click();
+        EXPECT_FALSE(o->cmdTest->isEnabled());
+        o->OKBtn->click();
+    });
+    EXPECT_EQ(app.output.config().device, OutputConfig::Device::None);
+}
+
+TEST_F(OptionDialog, AnOutputThatCannotOpenIsReportedOnOkAndTheOldOneStays)
+{
+    start("[Repeat]\nSet=1\n");
+    openList();
+    app.output.portNames = {"USB MIDI 1"};
+    app.output.failNext(QStringLiteral("MIDI出力ポートを使用できません。"));
+    bool openAfterBox = false;
+    open([&](TfrmOption *o) {
+        o->StepBar->setValue(5);
+        o->chkOnRep->setChecked(false);
+        o->RadioPort->click();
+        o->PageControl->setCurrentIndex(0);
+        o->OKBtn->click();
+        openAfterBox = o->isVisible();
+        EXPECT_EQ(o->PageControl->currentWidget(), o->OutputPage);
+        o->CancelBtn->click();
+    });
+    EXPECT_TRUE(openAfterBox);
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    EXPECT_EQ(app.dialogs.boxes[0].text, "MIDI出力ポートを使用できません。");
+    EXPECT_EQ(app.dialogs.boxes[0].caption, "カズーン");
+    EXPECT_EQ(app.dialogs.boxes[0].flags, mb::IconStop);
+    EXPECT_EQ(app.output.config().device, OutputConfig::Device::Synth);
+    EXPECT_TRUE(app.output.applied.isEmpty());
+    // Nothing else of OK happened either.
+    EXPECT_TRUE(w->lstLive->isChecked(2));
+    EXPECT_EQ(dlg->StepBar->value(), 0);
+}
+
+TEST_F(OptionDialog, TheSynthesizerPageOffersTheLibrarysAudioSystemsAndShowsTheLatency)
+{
+    OutputConfig config;
+    config.soundFont = app.makeFile("sf/mine.sf2", "RIFF").toStdString();
+    config.fluidSettings = {{"audio.driver", "alsa"}, {"synth.sample-rate", "44100"}};
+    app.output.setConfig(config);
+    app.output.soundFontPaths = {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"};
+    start();
+    open([&](TfrmOption *o) {
+        QStringList drivers;
+        for (int i = 0; i < o->cmbDriver->count(); ++i)
+            drivers << o->cmbDriver->itemText(i);
+        EXPECT_EQ(drivers, QStringList({"自動", "PulseAudio/PipeWire", "JACK", "ALSA"}));
+        EXPECT_EQ(o->cmbDriver->currentText(), "ALSA");
+        EXPECT_EQ(o->cmbSoundFont->currentText(), QString::fromStdString(config.soundFont));
+        EXPECT_EQ(o->cmbSoundFont->itemText(0), "/usr/share/sounds/sf2/FluidR3_GM.sf2");
+        // The fake's default buffer: 64 frames twice, at the settings' 44.1 kHz.
+        EXPECT_EQ(o->lblLatency->text(), "2.9 ミリ秒");
+        o->spnPeriodSize->setValue(128);
+        o->spnPeriods->setValue(3);
+        EXPECT_EQ(o->lblLatency->text(), "8.7 ミリ秒");
+        o->cmbDriver->setCurrentIndex(0);
+        app.dialogs.openFile("/sf/other.sf3");
+        o->cmdSoundFont->click();
+        o->OKBtn->click();
+    });
+    ASSERT_EQ(app.output.applied.size(), 1);
+    const OutputConfig &c = app.output.applied.at(0);
+    EXPECT_EQ(c.soundFont, "/sf/other.sf3");
+    ASSERT_TRUE(setting(c, "audio.driver"));
+    EXPECT_EQ(*setting(c, "audio.driver"), "") << "automatic is written blank, not dropped";
+    EXPECT_EQ(*setting(c, "audio.period-size"), "128");
+    EXPECT_EQ(*setting(c, "audio.periods"), "3");
+    EXPECT_EQ(*setting(c, "synth.sample-rate"), "44100");
+    ASSERT_EQ(app.dialogs.openRequests.size(), 1);
+    EXPECT_EQ(app.dialogs.openRequests[0].folder, app.path("sf"));
+    EXPECT_TRUE(app.dialogs.openRequests[0].filter.contains("*.sf2 *.sf3"));
+
+    const struct {
+        int size, periods;
+        double rate;
+        const char *text;
+    } rows[] = {{64, 16, 44100, "23.2 ミリ秒"}, {64, 2, 48000, "2.7 ミリ秒"}, {256, 2, 48000, "10.7 ミリ秒"}};
+    for (const auto &r : rows)
+        EXPECT_EQ(TfrmOption::latencyText(r.size, r.periods, r.rate), r.text);
+}
+
+TEST_F(OptionDialog, TheTestChordPlaysOnTheChosenOutputAndCancelTakesTheOldOneBack)
+{
+    start();
+    app.output.portNames = {"USB MIDI 1"};
+    open([&](TfrmOption *o) {
+        o->RadioPort->click();
+        o->cmdTest->click();
+        EXPECT_EQ(app.output.chords, 1);
+        EXPECT_EQ(app.output.config().device, OutputConfig::Device::Port);
+        o->cmdTest->click(); // the same output again: no second switch
+        EXPECT_EQ(app.output.chords, 2);
+        EXPECT_EQ(app.output.applied.size(), 1);
+        o->CancelBtn->click();
+    });
+    EXPECT_FALSE(app.output.chordSounding);
+    ASSERT_EQ(app.output.applied.size(), 2);
+    EXPECT_EQ(app.output.config().device, OutputConfig::Device::Synth);
+
+    // A switch for the test that fails: the box, and no chord.
+    app.output.failNext(QStringLiteral("使用できません。"));
+    open([](TfrmOption *o) {
+        o->RadioPort->click();
+        o->cmdTest->click();
+        o->CancelBtn->click();
+    });
+    EXPECT_EQ(app.output.chords, 2);
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    EXPECT_EQ(app.dialogs.boxes[0].text, "使用できません。");
+}

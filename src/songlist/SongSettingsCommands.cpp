@@ -95,6 +95,11 @@ void TfrmMain::showSongSettings()
 
 void TfrmMain::loadSongSettings(const QString &listPath)
 {
+    if (listPath.isEmpty()) { // a new list, brought back after a crash: no file of its own
+        songSettings.clear();
+        songSettingsFile.clear();
+        return;
+    }
     QStringList paths;
     for (int i = 0; i < lstDmy.count(); ++i)
         paths << songPath(i);

@@ -35,14 +35,14 @@ SettingsParse parseSongSettings(const QByteArray &bytes)
         const QString &line = lines.at(i);
         const QStringList parts = line.split(QLatin1Char('\t'));
         if (parts.size() < 4)
-            return result;
+            return {}; // nothing of a damaged file is used
         const auto key = field(parts.at(0), SongAdjust::kMinTranspose, SongAdjust::kMaxTranspose);
         const auto tempo = field(parts.at(1), SongAdjust::kMinTempo, SongAdjust::kMaxTempo);
         const auto volume = field(parts.at(2), SongAdjust::kMinVolume, SongAdjust::kMaxVolume);
         // The path is the rest of the line, tabs and all.
         const QString path = line.section(QLatin1Char('\t'), 3);
         if (!key || !tempo || !volume || path.isEmpty() || path.contains(QChar(0)))
-            return result;
+            return {};
         const SongAdjust adjust{*key, *tempo, *volume};
         if (adjust.neutral())
             result.settings.remove(path);

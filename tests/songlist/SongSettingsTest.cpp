@@ -54,6 +54,7 @@ TEST(SongSettingsFile, ReadsWhatItWritesAndRefusesDamage)
         "Kazoon song settings 1\r\nx\t100\t100\t/a.mid\r\n",
         "Kazoon song settings 1\r\n1\t100\t100\t\r\n", // no path
         "Kazoon song settings 1\r\n\r\n",
+        "Kazoon song settings 1\r\n1\t100\t100\t/a.mid\r\n1\t100\t\t/b.mid\r\n", // damage after a sound line
     };
     for (const char *text : damaged) {
         const SettingsParse p = parseSongSettings(QByteArray(text));

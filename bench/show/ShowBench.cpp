@@ -16,6 +16,8 @@
 //       allocations it made over all those calls (should be 0).
 //   lesson_wrap_ms_p50 / lesson_wrap_ms_max: the time of the end flag to the
 //       first event of the next pass of a lesson passage, over 20 wraps.
+//   The medley and QS figures again with "_adjusted": every song with its own
+//       key, tempo and level (+2, 110 %, 80 %) from the file beside the list.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,6 +36,7 @@
 #include "app/MainWindow.h"
 #include "lyrics/TfrmWrd.h"
 #include "player/TrackBar.h"
+#include "songlist/SongSettings.h"
 
 using namespace kazoon;
 
@@ -89,20 +92,36 @@ bool isNoteOff(const engine::RecordingOutput::Message &m)
            && ((m.bytes[0] & 0xF0) == 0x80 || ((m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] == 0));
 }
 
-void medleyGap()
+constexpr engine::SongAdjust kShowAdjust{2, 110, 80};
+
+// Gives every song the show's settings, in the file beside the list.
+void writeAdjusts(test::EngineShow &rig, const QStringList &songs)
+{
+    songlist::SongSettings settings;
+    for (const QString &song : songs)
+        settings.insert(song, kShowAdjust);
+    rig.app.makeFile(QStringLiteral("show.mnu.kzs"), songlist::serialiseSongSettings(settings));
+}
+
+void medleyGap(bool adjusted)
 {
     constexpr int transitions = 20;
+    const char *suffix = adjusted ? "_adjusted" : "";
+    const int shift = adjusted ? kShowAdjust.transpose : 0;
     test::EngineShow rig(engine::Driver::Mode::RealTime);
-    QStringList entries;
+    QStringList entries, songs;
     for (int i = 0; i <= transitions; ++i) {
         const QString song = rig.app.path(QStringLiteral("m%1.mid").arg(i));
         test::writeQuarterNotes(song, 40 + i, 4, 480); // half a second each
         entries << QStringLiteral("%1 %2").arg(i < transitions ? 1 : 0).arg(song);
+        songs << song;
     }
+    if (adjusted)
+        writeAdjusts(rig, songs);
     TfrmMain *m = rig.open(entries);
     m->ButtonPlayClick();
     if (!runUntil([&] { return m->songIndex == transitions && !m->playing; }, 60'000)) {
-        std::printf("medley_gap_ms=failed\n");
+        std::printf("medley_gap_ms%s=failed\n", suffix);
         return;
     }
     const auto messages = rig.output->messages();
@@ -110,25 +129,29 @@ void medleyGap()
     for (int i = 0; i < transitions; ++i) {
         std::int64_t lastOfSong = -1, firstOfNext = -1;
         for (const auto &msg : messages) {
-            if (isNoteOff(msg) && msg.bytes[1] == 40 + i)
+            if (isNoteOff(msg) && msg.bytes[1] == 40 + i + shift)
                 lastOfSong = msg.sentUs;
-            if (firstOfNext < 0 && isNoteOn(msg) && msg.bytes[1] == 41 + i)
+            if (firstOfNext < 0 && isNoteOn(msg) && msg.bytes[1] == 41 + i + shift)
                 firstOfNext = msg.sentUs;
         }
         if (lastOfSong >= 0 && firstOfNext >= 0)
             gaps.push_back(double(firstOfNext - lastOfSong) / 1000.0);
     }
-    std::printf("medley_transitions=%zu\n", gaps.size());
-    std::printf("medley_gap_ms_p50=%.1f\n", percentile(gaps, 0.5));
-    std::printf("medley_gap_ms_max=%.1f\n", gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()));
+    std::printf("medley_transitions%s=%zu\n", suffix, gaps.size());
+    std::printf("medley_gap_ms_p50%s=%.1f\n", suffix, percentile(gaps, 0.5));
+    std::printf("medley_gap_ms_max%s=%.1f\n", suffix,
+                gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()));
 }
 
-void qsStartLatency()
+void qsStartLatency(bool adjusted)
 {
     constexpr int samples = 100;
+    const char *suffix = adjusted ? "_adjusted" : "";
     test::EngineShow rig(engine::Driver::Mode::RealTime);
     const QString song = rig.app.path(QStringLiteral("qs.mid"));
     test::writeQuarterNotes(song, 60, 4, 960); // a step is about 16 ms, so a standby run takes a quarter second
+    if (adjusted)
+        writeAdjusts(rig, {song});
     rig.app.writeSettings(QStringLiteral("[QS_Mode]\r\nSet=1\r\n"));
     TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
     std::vector<double> latencies;
@@ -155,10 +178,10 @@ void qsStartLatency()
         QTest::keyClick(m, Qt::Key_Escape);
         runUntil([&] { return !m->playing; }, 2'000);
     }
-    std::printf("qs_samples=%zu\n", latencies.size());
-    std::printf("qs_start_latency_us_p50=%.0f\n", percentile(latencies, 0.5));
-    std::printf("qs_start_latency_us_p99=%.0f\n", percentile(latencies, 0.99));
-    std::printf("qs_start_latency_us_max=%.0f\n",
+    std::printf("qs_samples%s=%zu\n", suffix, latencies.size());
+    std::printf("qs_start_latency_us_p50%s=%.0f\n", suffix, percentile(latencies, 0.5));
+    std::printf("qs_start_latency_us_p99%s=%.0f\n", suffix, percentile(latencies, 0.99));
+    std::printf("qs_start_latency_us_max%s=%.0f\n", suffix,
                 latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()));
 }
 
@@ -328,8 +351,10 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    medleyGap();
-    qsStartLatency();
+    medleyGap(false);
+    medleyGap(true);
+    qsStartLatency(false);
+    qsStartLatency(true);
     remoteStartLatency();
     lyricsPages();
     lessonWrap();

@@ -20,6 +20,7 @@ void TfrmMain::afterListLoaded()
         cmdLesson->setEnabled(true);
     if (cmdWrd->isDown())
         cmdWrdEdit->setEnabled(true);
+    showSongSettings();
 }
 
 void TfrmMain::setListCommands(bool on)

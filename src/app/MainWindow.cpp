@@ -53,6 +53,7 @@ TfrmMain::TfrmMain(const Environment &env, QWidget *parent) : QMainWindow(parent
 
     buildLayout();
     buildMenusAndToolBars();
+    buildSongSettingsCommands();
 
     PlayTimer.setObjectName(QStringLiteral("PlayTimer"));
     PlayTimer.setInterval(50);

@@ -12,6 +12,7 @@
 #include "app/RemoteBindings.h"
 #include "options/LiveSettings.h"
 #include "player/PlayerState.h"
+#include "songlist/SongSettings.h"
 
 class QAction;
 class QLabel;
@@ -103,6 +104,20 @@ public:
     // Shows these path entries as the list (empty fileName: a new list) with
     // song `index` loaded and waiting.
     void showList(const QString &fileName, const QStringList &lines, int index);
+
+    // --- each song's key, tempo and level (songlist/SongSettingsCommands.cpp) ---
+    void buildSongSettingsCommands();
+    void mnuSongItemClick();
+    // Gives the loaded song these settings on the player and shows them.
+    void applySongAdjust(const engine::SongAdjust &adjust);
+    // The settings at a glance beside each song of the list.
+    void showSongSettings();
+    // Reads the settings file beside a list just opened (lstDmy holds its songs).
+    void loadSongSettings(const QString &listPath);
+    // Writes it beside the list saved; the reason in Japanese on failure.
+    QString saveSongSettings(const QString &listPath);
+    songlist::SongSettings songSettings; // by song path
+    QString songSettingsFile;            // the settings file read or written last, when sound
 
     // --- command states that change together (app/CommandStates.cpp) ---
     // The commands that come on once a song list is loaded (by open or the
@@ -233,7 +248,7 @@ public:
     TrackBar *trackBar = nullptr; // object name "TrackBar"
     QStatusBar *statusBar_ = nullptr;
     QLabel *statusPanel0 = nullptr, *statusPanel1 = nullptr;
-    QLabel *lblInfo = nullptr, *lblStep = nullptr;
+    QLabel *lblInfo = nullptr, *lblStep = nullptr, *lblAdjust = nullptr;
     LineList lstDmy, lstWrd, lstStep;
     // The values of lstStep's marks, so that the play timer's page choice
     // reads no text.
@@ -248,6 +263,7 @@ public:
             *cmdHelp = nullptr;
     Command *cmdSB = nullptr, *cmdPlay = nullptr, *cmdStop = nullptr, *cmdPrev = nullptr;
     // Menu items without a tool button of their own.
+    QAction *mnuSongItem = nullptr;
     QAction *mnuOverItem = nullptr, *mnuSaveItem = nullptr, *mnuExitItem = nullptr,
             *mnuOptionItem = nullptr, *mnuHPItem = nullptr, *mnuAboutItem = nullptr;
 

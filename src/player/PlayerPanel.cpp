@@ -43,6 +43,7 @@ void TfrmMain::LoadSelectedSong()
         songLoaded = false;
     }
     ResetLyricsCard();
+    lblAdjust->clear();
     if (lstLive->count() == 0)
         return;
 
@@ -64,6 +65,7 @@ void TfrmMain::LoadSelectedSong()
     statusPanel1->setText(player::lengthText(dev.Length()));
     dev.SetTimeFormat(TimeFormat::Steps);
     songLoaded = true;
+    applySongAdjust(songSettings.value(songFileName));
 
     trackBar->setMax(int(dev.Length()));
     dev.Seek(0);

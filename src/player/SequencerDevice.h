@@ -6,6 +6,7 @@
 #include <string>
 
 #include "player/engine/DeviceErrors.h"
+#include "player/engine/SongAdjust.h"
 
 namespace kazoon {
 
@@ -57,6 +58,12 @@ public:
     virtual void SetNotifyNext(bool notify) = 0;
     virtual void SetEndPosition(std::int64_t position) = 0;
     virtual std::int64_t EndPosition() const = 0;
+
+    // The open song's key, tempo and level, at once, also under a running
+    // play; positions in steps stay where they are in the music. Open starts
+    // every song at its own.
+    virtual void SetAdjust(const engine::SongAdjust &adjust) = 0;
+    virtual engine::SongAdjust Adjust() const = 0;
 
     virtual int Error() const = 0;
     virtual std::string ErrorText() const = 0;

@@ -20,6 +20,11 @@ public:
     int itemIndex() const { return currentRow(); }
     void setItemIndex(int i);
     QString lineText(int i) const;
+    // A short note drawn at the right of line i (a song's own key, tempo or
+    // level); the line's text stays the file name.
+    void setBadge(int i, const QString &badge);
+    QString badge(int i) const;
+    static constexpr int kBadgeRole = Qt::UserRole + 1;
 
 signals:
     void clicked();

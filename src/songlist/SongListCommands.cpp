@@ -104,6 +104,7 @@ void TfrmMain::showList(const QString &fileName, const QStringList &lines, int i
     if (!fileName.isEmpty())
         listFileName = fileName;
     lstDmy.items = lines;
+    loadSongSettings(fileName);
     setBulkMarkCommands({});
     listModified = false;
 
@@ -144,8 +145,16 @@ namespace {
 bool writeList(TfrmMain &w, const QString &fileName)
 {
     const QString error = songlist::writeFile(fileName, w.lstDmy.items);
-    if (error.isEmpty())
-        return true;
+    if (error.isEmpty()) {
+        const QString settingsError = w.saveSongSettings(fileName);
+        if (settingsError.isEmpty())
+            return true;
+        w.showMessage(QStringLiteral("曲の設定ファイルを保存できません。\r\n")
+                          + shortenMiddle(songlist::settingsPath(fileName)) + QStringLiteral("\r\n\r\n")
+                          + settingsError,
+                      kAppTitle, mb::Ok | mb::IconStop);
+        return false;
+    }
     w.showMessage(QStringLiteral("曲リストファイルを保存できません。\r\n") + shortenMiddle(fileName)
                       + QStringLiteral("\r\n\r\n") + error,
                   kAppTitle, mb::Ok | mb::IconStop);

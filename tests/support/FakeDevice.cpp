@@ -46,6 +46,7 @@ void FakeDevice::Open(const std::string &fileName)
     smpte_ = s->second.smpte;
     position_ = 0;
     endSet_ = false;
+    adjust_ = {};
     notifyNext_ = true;
     notifyPending_ = false;
     mode_ = DeviceMode::Stopped;
@@ -165,6 +166,14 @@ void FakeDevice::advance(std::int64_t steps)
         mode_ = DeviceMode::Stopped;
         endNotified();
     }
+}
+
+// Recorded as "Adjust <key> <tempo>% <volume>%".
+void FakeDevice::SetAdjust(const engine::SongAdjust &adjust)
+{
+    calls << QStringLiteral("Adjust %1 %2% %3%").arg(adjust.transpose).arg(adjust.tempoPercent).arg(adjust.volumePercent);
+    if (mode_ != DeviceMode::NotOpen)
+        adjust_ = adjust.clamped();
 }
 
 void FakeDevice::loseOutput(const std::string &text)

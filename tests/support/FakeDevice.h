@@ -65,6 +65,8 @@ public:
     void SetNotifyNext(bool notify) override { notifyNext_ = notify; }
     void SetEndPosition(std::int64_t position) override { endPosition_ = position; endSet_ = true; }
     std::int64_t EndPosition() const override { return endPosition_; }
+    void SetAdjust(const engine::SongAdjust &adjust) override;
+    engine::SongAdjust Adjust() const override { return adjust_; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
 
@@ -94,6 +96,7 @@ private:
     std::vector<int> pending_;   // generations of posted notifications
     int error_ = 0;
     std::string errorText_;
+    engine::SongAdjust adjust_;
 };
 
 } // namespace kazoon::test

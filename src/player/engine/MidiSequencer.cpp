@@ -111,12 +111,10 @@ std::int64_t MidiSequencer::currentTick() const
 {
     if (mode_ != DeviceMode::Playing)
         return positionTick_;
-    const auto origin = transport_.startedAt(playId_);
-    if (!origin)
+    const auto us = transport_.songUsAt(playId_, output_->nowUs());
+    if (!us)
         return playFromTick_;
-    const TempoMap &tempo = song_->tempo;
-    const std::int64_t us = tempo.tickToUs(playFromTick_) + std::max<std::int64_t>(output_->nowUs() - *origin, 0);
-    return std::clamp(tempo.usToTick(us), playFromTick_, playToTick_);
+    return std::clamp(song_->tempo.usToTick(*us), playFromTick_, playToTick_);
 }
 
 // Ends a play or pause: the engine silences what sounds and a completion
@@ -196,6 +194,8 @@ void MidiSequencer::Open(const std::string &fileName)
     format_ = TimeFormat::Steps;
     positionTick_ = 0;
     endArmed_ = false;
+    adjust_ = {};
+    transport_.setAdjust(adjust_);
     ++resetId_;
     submit();
 }
@@ -217,7 +217,7 @@ std::int64_t MidiSequencer::Length()
 {
     requireOpen();
     if (format_ == TimeFormat::Smpte24)
-        return packSmpte24(song_->tempo.tickToUs(songEndTick()));
+        return packSmpte24(clockUsFor(song_->tempo.tickToUs(songEndTick()), adjust_.tempoPercent));
     return song_->lengthSteps();
 }
 
@@ -331,6 +331,15 @@ void MidiSequencer::Resume()
     startPlay(positionTick_, to, notify);
 }
 
+void MidiSequencer::SetAdjust(const SongAdjust &adjust)
+{
+    if (!song_)
+        return;
+    adjust_ = adjust.clamped();
+    transport_.setAdjust(adjust_);
+    output_->wake();
+}
+
 void MidiSequencer::SetEndPosition(std::int64_t position)
 {
     endPosition_ = position;
@@ -347,14 +356,14 @@ std::string MidiSequencer::ErrorText() const
 std::int64_t MidiSequencer::toUnits(std::int64_t tick) const
 {
     if (format_ == TimeFormat::Smpte24)
-        return packSmpte24(song_->tempo.tickToUs(tick));
+        return packSmpte24(clockUsFor(song_->tempo.tickToUs(tick), adjust_.tempoPercent));
     return std::min(song_->tempo.tickToStep(tick), song_->lengthSteps());
 }
 
 std::int64_t MidiSequencer::toTick(std::int64_t value) const
 {
     const std::int64_t tick = format_ == TimeFormat::Smpte24
-                                  ? song_->tempo.usToTick(unpackSmpte24(value))
+                                  ? song_->tempo.usToTick(songUsFor(unpackSmpte24(value), adjust_.tempoPercent))
                                   : song_->tempo.stepToTick(std::clamp<std::int64_t>(value, 0, song_->lengthSteps()));
     return std::clamp<std::int64_t>(tick, 0, songEndTick());
 }

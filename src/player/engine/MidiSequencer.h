@@ -53,6 +53,8 @@ public:
     void SetNotifyNext(bool notify) override { notifyNext_ = notify; }
     void SetEndPosition(std::int64_t position) override;
     std::int64_t EndPosition() const override { return endPosition_; }
+    void SetAdjust(const SongAdjust &adjust) override;
+    SongAdjust Adjust() const override { return adjust_; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
 
@@ -94,6 +96,7 @@ private:
     bool notifyNext_ = true;
     bool endArmed_ = false;
     std::int64_t endPosition_ = 0;
+    SongAdjust adjust_;
     int error_ = 0;
     std::string errorText_;
     bool lostPending_ = false;

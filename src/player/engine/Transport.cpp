@@ -34,10 +34,21 @@ std::optional<Transport::Finish> Transport::finished(std::uint64_t playId) const
     return Finish{finishedTick_.load(std::memory_order_relaxed), finishedLost_.load(std::memory_order_relaxed)};
 }
 
+std::optional<std::int64_t> Transport::songUsAt(std::uint64_t playId, std::int64_t clockUs) const
+{
+    const TempoAnchor::Point p = anchor_.read();
+    if (p.playId != playId || playId == 0)
+        return std::nullopt;
+    return p.songUs + songUsFor(std::max<std::int64_t>(clockUs - p.clockUs, 0), p.tempoPercent);
+}
+
 void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
 {
     sink_ = &sink;
     const std::uint64_t seq = submittedSeq_.load(std::memory_order_acquire);
+    // Read after the request, so that a setting made before a play is there for its start.
+    if (const std::uint32_t adjust = adjustWanted_.load(std::memory_order_acquire); adjust != adjuster_.adjust().pack())
+        retune(SongAdjust::unpack(adjust), nowUs);
     if (seq != adoptedSeq_.load(std::memory_order_relaxed)) {
         std::unique_lock lock(mutex_, std::try_to_lock);
         if (lock.owns_lock()) {
@@ -60,7 +71,7 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
             if (time >= untilUs)
                 break;
             ++cursor_;
-            if (!sendOut(current_.song->message(e), time)) {
+            if (!sendSong(current_.song->message(e), time)) {
                 finish(e.tick, true);
                 break;
             }
@@ -98,6 +109,7 @@ void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
         // The module resets every channel itself; anything sent while it is
         // busy with that may be lost, so the play waits.
         sendOut(kGmSystemOn, nowUs);
+        adjuster_.moduleReset();
         active_ = touched_ = 0;
         for (Channel &c : channels_)
             c = Channel{};
@@ -125,9 +137,11 @@ void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
     const Song &song = *request.song;
     // Whatever an earlier play left in the channels must not colour this one.
     bool ok = resetChannels(touched_, nowUs);
+    // After a reset of the module itself the song's own level is not there yet.
+    ok = adjuster_.volumes([&](std::span<const std::uint8_t> m) { return sendOut(m, nowUs); }) && ok;
     if (request.chase)
         for (std::uint32_t i : *request.chase)
-            ok = sendOut(song.message(song.events[i]), nowUs) && ok;
+            ok = sendSong(song.message(song.events[i]), nowUs) && ok;
     cursor_ = static_cast<std::size_t>(
         std::lower_bound(song.events.begin(), song.events.end(), request.fromTick,
                          [](const SongEvent &e, std::int64_t t) { return e.tick < t; }) -
@@ -136,7 +150,9 @@ void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
     stopTick_ = request.toTick >= song.endTick ? kNever : request.toTick;
     baseUs_ = song.tempo.tickToUs(request.fromTick);
     originUs_ = nowUs;
-    endUs_ = nowUs + song.tempo.tickToUs(std::max(request.toTick, request.fromTick)) - baseUs_;
+    const int tempo = adjuster_.adjust().tempoPercent;
+    endUs_ = nowUs + clockUsFor(song.tempo.tickToUs(std::max(request.toTick, request.fromTick)) - baseUs_, tempo);
+    anchor_.publish({request.playId, originUs_, baseUs_, tempo});
     playing_ = true;
     startedOriginUs_.store(nowUs, std::memory_order_relaxed);
     startedPlayId_.store(request.playId, std::memory_order_release);
@@ -190,6 +206,40 @@ bool Transport::sendOut(std::span<const std::uint8_t> m, std::int64_t timeUs)
     return sink_->send(m, timeUs);
 }
 
+bool Transport::sendSong(std::span<const std::uint8_t> m, std::int64_t timeUs)
+{
+    const SongAdjuster::Out out = adjuster_.song(m);
+    if (out.original && m[0] == 0xF0) {
+        // A reset in the song puts the module's own level back: the song's follows.
+        const bool sent = sendOut(m, timeUs);
+        return adjuster_.volumes([&](std::span<const std::uint8_t> v) { return sendOut(v, timeUs); }) && sent;
+    }
+    if (out.original)
+        return sendOut(m, timeUs);
+    bool ok = true;
+    for (int i = 0; i < out.count; ++i)
+        for (int n = 0; n < out.times[i]; ++n)
+            ok = sendOut(out.bytes[i], timeUs) && ok;
+    return ok;
+}
+
+// A new key takes the next notes; a new tempo goes on from where the song is
+// now; a new level goes out to every channel at once.
+void Transport::retune(const SongAdjust &adjust, std::int64_t nowUs)
+{
+    if (playing_) {
+        const int old = adjuster_.adjust().tempoPercent;
+        baseUs_ += songUsFor(std::max<std::int64_t>(nowUs - originUs_, 0), old);
+        originUs_ = nowUs;
+        const std::int64_t endSongUs =
+            current_.song->tempo.tickToUs(std::max(current_.toTick, current_.fromTick));
+        endUs_ = nowUs + clockUsFor(std::max<std::int64_t>(endSongUs - baseUs_, 0), adjust.tempoPercent);
+        anchor_.publish({current_.playId, originUs_, baseUs_, adjust.tempoPercent});
+    }
+    adjuster_.set(adjust);
+    adjuster_.volumes([&](std::span<const std::uint8_t> m) { return sendOut(m, nowUs); });
+}
+
 bool Transport::silence(std::int64_t timeUs)
 {
     bool ok = true;
@@ -218,6 +268,7 @@ bool Transport::silence(std::int64_t timeUs)
         }
     }
     active_ = 0;
+    adjuster_.forgetNotes();
     return ok;
 }
 
@@ -236,7 +287,7 @@ bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs)
             {cc, 0, 0},    // bank select
             {cc, 32, 0},
             {static_cast<std::uint8_t>(0xC0 | ch), 0, 0},
-            {cc, 7, 100},  // volume and pan, which reset all controllers leaves alone
+            {cc, 7, adjuster_.reset(ch)}, // volume and pan, which reset all controllers leaves alone
             {cc, 10, 64},
         };
         for (const auto &m : messages) {

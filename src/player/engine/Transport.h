@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/engine/MidiFile.h"
+#include "player/engine/SongAdjust.h"
 
 #include <array>
 #include <atomic>
@@ -61,6 +62,12 @@ public:
         bool lost; // the output failed
     };
     std::optional<Finish> finished(std::uint64_t playId) const;
+    // UI thread: the key, tempo and level from the next cycle on, for the
+    // play running then and the ones after it.
+    void setAdjust(const SongAdjust &adjust) { adjustWanted_.store(adjust.pack(), std::memory_order_release); }
+    // Where in the song (its own microseconds) a play that has started is at
+    // this clock time.
+    std::optional<std::int64_t> songUsAt(std::uint64_t playId, std::int64_t clockUs) const;
 
     // Driver thread: events due before untilUs go out; nowUs is the time of
     // anything sent at once (silence, resets, chase, a start).
@@ -74,11 +81,13 @@ private:
     void begin(const PlayRequest &request, std::int64_t nowUs);
     void finish(std::int64_t tick, bool lost);
     bool sendOut(std::span<const std::uint8_t> message, std::int64_t timeUs);
+    bool sendSong(std::span<const std::uint8_t> message, std::int64_t timeUs);
+    void retune(const SongAdjust &adjust, std::int64_t nowUs);
     bool silence(std::int64_t timeUs);
     bool resetChannels(std::uint16_t mask, std::int64_t timeUs);
     std::int64_t eventTime(const SongEvent &e) const
     {
-        return originUs_ + current_.song->tempo.tickToUs(e.tick) - baseUs_;
+        return originUs_ + clockUsFor(current_.song->tempo.tickToUs(e.tick) - baseUs_, adjuster_.adjust().tempoPercent);
     }
 
     FinishHook onFinish_;
@@ -94,6 +103,8 @@ private:
     std::atomic<std::uint64_t> finishedPlayId_{0};
     std::atomic<std::int64_t> finishedTick_{0};
     std::atomic<bool> finishedLost_{false};
+    std::atomic<std::uint32_t> adjustWanted_{SongAdjust{}.pack()};
+    TempoAnchor anchor_;
 
     // Driver thread only.
     MidiSink *sink_ = nullptr;
@@ -103,7 +114,8 @@ private:
     std::int64_t settledUs_ = 0; // when it has
     std::size_t cursor_ = 0;
     std::int64_t stopTick_ = 0; // events before this tick play
-    std::int64_t originUs_ = 0, baseUs_ = 0, endUs_ = 0;
+    std::int64_t originUs_ = 0, baseUs_ = 0, endUs_ = 0; // the clock at origin is the song's baseUs_
+    SongAdjuster adjuster_;
 
     struct Channel {
         std::array<std::uint8_t, 128> sounding{}; // note-ons without their note-off

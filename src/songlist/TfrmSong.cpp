@@ -1,0 +1,141 @@
+#include "songlist/TfrmSong.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+
+#include "app/Command.h"
+#include "app/Fonts.h"
+#include "app/MainWindow.h"
+#include "app/ShortText.h"
+
+namespace kazoon {
+
+namespace {
+
+QSpinBox *spinBox(QWidget *parent, const char *name, const QString &accessible, int low, int high,
+                  const QString &suffix)
+{
+    auto *s = new QSpinBox(parent);
+    s->setObjectName(QLatin1String(name));
+    s->setRange(low, high);
+    s->setSuffix(suffix);
+    s->setAccessibleName(accessible);
+    s->setAlignment(Qt::AlignRight);
+    return s;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &text, const QString &accessible)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAccessibleName(accessible);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+TfrmSong::TfrmSong(TfrmMain *main, const QString &songPath, const engine::SongAdjust &adjust, QWidget *parent)
+    : QDialog(parent), main_(main), songPath_(songPath)
+{
+    using engine::SongAdjust;
+    setObjectName(QStringLiteral("frmSong"));
+    setWindowTitle(QStringLiteral("曲の設定"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFont(uiFont());
+
+    lblSong = new QLabel(shortenMiddle(QFileInfo(songPath).fileName()), this);
+    lblSong->setObjectName(QStringLiteral("lblSong"));
+    lblSong->setAccessibleName(QStringLiteral("曲"));
+    spnKey = spinBox(this, "spnKey", QStringLiteral("キー"), SongAdjust::kMinTranspose, SongAdjust::kMaxTranspose,
+                     QStringLiteral(" 半音"));
+    spnKey->setPrefix(QString()); // a sign shows the direction
+    spnTempo = spinBox(this, "spnTempo", QStringLiteral("テンポ"), SongAdjust::kMinTempo, SongAdjust::kMaxTempo,
+                       QStringLiteral(" %"));
+    spnTempo->setSingleStep(5);
+    spnVolume = spinBox(this, "spnVolume", QStringLiteral("音量"), SongAdjust::kMinVolume, SongAdjust::kMaxVolume,
+                        QStringLiteral(" %"));
+    spnVolume->setSingleStep(5);
+
+    auto *grid = new QGridLayout;
+    auto row = [&](int r, const QString &text, QWidget *field, const QString &note) {
+        auto *l = new QLabel(text, this);
+        l->setBuddy(field);
+        grid->addWidget(l, r, 0);
+        grid->addWidget(field, r, 1);
+        grid->addWidget(new QLabel(note, this), r, 2);
+    };
+    grid->addWidget(new QLabel(QStringLiteral("曲:"), this), 0, 0);
+    grid->addWidget(lblSong, 0, 1, 1, 2);
+    row(1, QStringLiteral("キー(&K):"), spnKey, QStringLiteral("-12～+12 (ドラムは変わりません)"));
+    row(2, QStringLiteral("テンポ(&T):"), spnTempo, QStringLiteral("50～200 %"));
+    row(3, QStringLiteral("音量(&V):"), spnVolume, QStringLiteral("0～150 %"));
+
+    cmdDefault = button(this, "cmdDefault", QStringLiteral("元に戻す(&D)"), QStringLiteral("元に戻す"));
+    cmdPlay = button(this, "cmdPlay", QStringLiteral("この設定で再生(&P)"), QStringLiteral("この設定で再生"));
+    cmdPlay->setToolTip(QStringLiteral("曲の今の位置から、この設定で再生します"));
+    auto *tools = new QHBoxLayout;
+    tools->addWidget(cmdDefault);
+    tools->addStretch();
+    tools->addWidget(cmdPlay);
+
+    OKBtn = button(this, "OKBtn", QStringLiteral("OK"), QStringLiteral("OK"));
+    OKBtn->setDefault(true);
+    CancelBtn = button(this, "CancelBtn", QStringLiteral("キャンセル"), QStringLiteral("キャンセル"));
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(OKBtn);
+    bottom->addWidget(CancelBtn);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(tools);
+    layout->addSpacing(8);
+    layout->addLayout(bottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setAdjust(adjust);
+    for (QSpinBox *s : {spnKey, spnTempo, spnVolume})
+        connect(s, &QSpinBox::valueChanged, this, [this] { changed(); });
+    connect(cmdDefault, &QPushButton::clicked, this, [this] { setAdjust({}); });
+    connect(cmdPlay, &QPushButton::clicked, this, [this] { play(); });
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    changed();
+}
+
+engine::SongAdjust TfrmSong::adjust() const
+{
+    return engine::SongAdjust{spnKey->value(), spnTempo->value(), spnVolume->value()}.clamped();
+}
+
+void TfrmSong::setAdjust(const engine::SongAdjust &adjust)
+{
+    const engine::SongAdjust a = adjust.clamped();
+    spnKey->setValue(a.transpose);
+    spnTempo->setValue(a.tempoPercent);
+    spnVolume->setValue(a.volumePercent);
+}
+
+bool TfrmSong::songLoaded() const { return main_->songLoaded && main_->songFileName == songPath_; }
+
+void TfrmSong::changed()
+{
+    spnKey->setPrefix(spnKey->value() > 0 ? QStringLiteral("+") : QString());
+    if (songLoaded())
+        main_->applySongAdjust(adjust());
+    cmdPlay->setEnabled(songLoaded() && main_->cmdPlay->isEnabled());
+}
+
+// Through the window's own play command, so that every rule of a play holds.
+void TfrmSong::play()
+{
+    if (!songLoaded() || !main_->cmdPlay->isEnabled())
+        return;
+    main_->applySongAdjust(adjust());
+    main_->ButtonPlayClick();
+    cmdPlay->setEnabled(main_->cmdPlay->isEnabled());
+}
+
+} // namespace kazoon

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "player/engine/SongAdjust.h"
+
+namespace kazoon {
+
+class TfrmMain;
+
+// "曲の設定": the selected song's key, tempo and level. While the song is
+// the loaded one, every change reaches the player at once (so it can be
+// heard with 再生); キャンセル gives the song back what it had (the window does it).
+class TfrmSong : public QDialog {
+    Q_OBJECT
+public:
+    TfrmSong(TfrmMain *main, const QString &songPath, const engine::SongAdjust &adjust, QWidget *parent = nullptr);
+
+    engine::SongAdjust adjust() const;
+    void setAdjust(const engine::SongAdjust &adjust);
+
+    QLabel *lblSong = nullptr;
+    QSpinBox *spnKey = nullptr, *spnTempo = nullptr, *spnVolume = nullptr;
+    QPushButton *cmdDefault = nullptr, *cmdPlay = nullptr, *OKBtn = nullptr, *CancelBtn = nullptr;
+
+private:
+    bool songLoaded() const;
+    void changed();
+    void play();
+
+    TfrmMain *main_;
+    QString songPath_;
+};
+
+} // namespace kazoon

@@ -1,0 +1,250 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidgetItem>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "support/TestApp.h"
+#include "app/MainWindow.h"
+#include "songlist/CheckListBox.h"
+#include "songlist/SongSettings.h"
+#include "songlist/TfrmSong.h"
+
+using namespace kazoon;
+using namespace kazoon::songlist;
+using kazoon::test::TestApp;
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+TEST(SongSettingsFile, ReadsWhatItWritesAndRefusesDamage)
+{
+    const SongSettings settings{{QStringLiteral("/show/曲 1.mid"), SongAdjust{2, 120, 80}},
+                                {QStringLiteral("/show/tab\there.mid"), SongAdjust{-12, 50, 150}}};
+    const QByteArray bytes = serialiseSongSettings(settings);
+    EXPECT_TRUE(bytes.startsWith("Kazoon song settings 1\r\n"));
+    const SettingsParse back = parseSongSettings(bytes);
+    ASSERT_TRUE(back.ok);
+    EXPECT_EQ(back.settings, settings);
+
+    const char *damaged[] = {
+        "",
+        "Kazoon song settings 2\r\n",             // a later version
+        "2\t120\t80\t/a.mid\r\n",                 // no version line
+        "Kazoon song settings 1\r\n2\t120\t/a.mid\r\n",
+        "Kazoon song settings 1\r\n13\t100\t100\t/a.mid\r\n",
+        "Kazoon song settings 1\r\n0\t49\t100\t/a.mid\r\n",
+        "Kazoon song settings 1\r\n0\t100\t151\t/a.mid\r\n",
+        "Kazoon song settings 1\r\nx\t100\t100\t/a.mid\r\n",
+        "Kazoon song settings 1\r\n1\t100\t100\t\r\n", // no path
+        "Kazoon song settings 1\r\n\r\n",
+        "Kazoon song settings 1\r\n1\t100\t100\t/a.mid\r\n1\t100\t\t/b.mid\r\n", // damage after a sound line
+    };
+    for (const char *text : damaged) {
+        const SettingsParse p = parseSongSettings(QByteArray(text));
+        EXPECT_FALSE(p.ok) << text;
+        EXPECT_TRUE(p.settings.isEmpty()) << text;
+    }
+    // A song at its own settings needs no line; one written by hand is no damage.
+    const SettingsParse own = parseSongSettings("Kazoon song settings 1\n0\t100\t100\t/a.mid\n");
+    EXPECT_TRUE(own.ok);
+    EXPECT_TRUE(own.settings.isEmpty());
+}
+
+TEST(SongSettingsFile, MovedListFindsItsSongsByUniqueFileName)
+{
+    const SongSettings stored{{"/old/a.mid", {1, 100, 100}}, {"/old/b.mid", {2, 100, 100}},
+                              {"/old/x/c.mid", {3, 100, 100}}, {"/old/y/c.mid", {4, 100, 100}}};
+    const SongSettings matched =
+        matchSongSettings(stored, {"/new/a.mid", "/old/b.mid", "/new/c.mid", "/old/y/c.mid", "/new/d.mid"});
+    EXPECT_EQ(matched, (SongSettings{{"/new/a.mid", {1, 100, 100}},
+                                     {"/old/b.mid", {2, 100, 100}},
+                                     {"/old/y/c.mid", {4, 100, 100}}})); // "/new/c.mid" is ambiguous
+}
+
+TEST(SongSettingsFile, FileBesideTheListMissingDamagedAndGoneWithTheLastSetting)
+{
+    QTemporaryDir dir;
+    const QString list = dir.filePath("show.mnu");
+    EXPECT_EQ(settingsPath(list), list + ".kzs");
+    EXPECT_EQ(readSongSettings(list).status, SettingsRead::None);
+
+    const QStringList songs{"/s/a.mid", "/s/b.mid"};
+    SongSettings settings{{"/s/a.mid", {-3, 100, 100}}, {"/s/gone.mid", {5, 100, 100}}};
+    EXPECT_TRUE(writeSongSettings(list, settings, songs).isEmpty());
+    EXPECT_EQ(readBytes(settingsPath(list)), QByteArray("Kazoon song settings 1\r\n-3\t100\t100\t/s/a.mid\r\n"));
+    const SettingsRead read = readSongSettings(list);
+    EXPECT_EQ(read.status, SettingsRead::Ok);
+    EXPECT_EQ(read.settings, (SongSettings{{"/s/a.mid", {-3, 100, 100}}}));
+
+    writeBytes(settingsPath(list), "Kazoon song settings 1\r\nbroken\r\n");
+    EXPECT_EQ(readSongSettings(list).status, SettingsRead::Damaged);
+    ASSERT_TRUE(QFile::remove(settingsPath(list)));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("show.mnu.kzs")); // a folder of that name
+    EXPECT_EQ(readSongSettings(list).status, SettingsRead::Damaged);
+    ASSERT_TRUE(QDir(dir.path()).rmdir("show.mnu.kzs"));
+
+    EXPECT_TRUE(writeSongSettings(list, settings, songs).isEmpty());
+    EXPECT_TRUE(writeSongSettings(list, {}, songs).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(settingsPath(list)));
+}
+
+TEST(SongSettingsFile, BadgeSaysWhatDiffers)
+{
+    EXPECT_EQ(settingsBadge({}), QString());
+    EXPECT_EQ(settingsBadge({2, 100, 100}), QStringLiteral("♯2"));
+    EXPECT_EQ(settingsBadge({-3, 120, 100}), QStringLiteral("♭3 120%"));
+    EXPECT_EQ(settingsBadge({0, 100, 80}), QStringLiteral("音量80%"));
+}
+
+class SongSettingsWindow : public ::testing::Test {
+protected:
+    TestApp app;
+    TfrmMain *w = nullptr;
+    QStringList songs;
+
+    void SetUp() override
+    {
+        app.start();
+        w = app.main();
+        for (const char *name : {"songs/a.mid", "songs/b.mid"})
+            songs << app.makeSong(name);
+    }
+    QString list() { return app.makeList("show.mnu", {"1 " + songs[0], "0 " + songs[1]}); }
+    void open(const QString &path)
+    {
+        app.dialogs.openFile(path);
+        w->action("mnuOpenItem")->trigger();
+    }
+    // Opens the dialog for the selected song and sets its three values.
+    void setSong(SongAdjust adjust, bool ok = true, std::function<void(TfrmSong *)> during = {})
+    {
+        app.dialogs.onExec([=](QDialog *d) {
+            auto *dialog = static_cast<TfrmSong *>(d);
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("曲の設定"));
+            dialog->spnKey->setValue(adjust.transpose);
+            dialog->spnTempo->setValue(adjust.tempoPercent);
+            dialog->spnVolume->setValue(adjust.volumePercent);
+            if (during)
+                during(dialog);
+            (ok ? dialog->OKBtn : dialog->CancelBtn)->click();
+            return dialog->result();
+        });
+        w->mnuSongItem->trigger();
+    }
+};
+
+TEST_F(SongSettingsWindow, ListWithoutSettingsSavesByteForByteAndLeavesNoFile)
+{
+    const QString path = list();
+    const QByteArray before = readBytes(path);
+    open(path);
+    w->mnuOverItem->trigger();
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_FALSE(QFileInfo::exists(settingsPath(path)));
+    EXPECT_TRUE(app.device.calls.filter("Adjust").isEmpty());
+    EXPECT_TRUE(app.dialogs.boxes.isEmpty());
+}
+
+TEST_F(SongSettingsWindow, DialogSetsTheSongShowsItAndSavesItBesideTheList)
+{
+    const QString path = list();
+    const QByteArray before = readBytes(path);
+    open(path);
+    setSong({2, 120, 100}, true, [&](TfrmSong *) {
+        // Heard at once on the loaded song.
+        EXPECT_EQ(app.device.Adjust(), (SongAdjust{2, 120, 100}));
+    });
+    EXPECT_TRUE(w->listModified);
+    EXPECT_EQ(w->lstLive->lineText(0), "a.mid"); // the name stays the file name
+    EXPECT_EQ(w->lstLive->badge(0), QStringLiteral("♯2 120%"));
+    EXPECT_EQ(w->lstLive->badge(1), QString());
+    EXPECT_EQ(w->lblAdjust->text(), QStringLiteral("♯2 120%"));
+    EXPECT_EQ(w->lblAdjust->accessibleName(), QStringLiteral("曲の設定"));
+
+    w->mnuOverItem->trigger();
+    EXPECT_FALSE(w->listModified);
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(readBytes(settingsPath(path)), "Kazoon song settings 1\r\n2\t120\t100\t" + songs[0].toUtf8() + "\r\n");
+
+    // Cancel gives the song back what it had.
+    setSong({-5, 60, 30}, false);
+    EXPECT_EQ(app.device.Adjust(), (SongAdjust{2, 120, 100}));
+    EXPECT_EQ(w->lstLive->badge(0), QStringLiteral("♯2 120%"));
+
+    // Opened again, the song gets its settings when it is loaded; the other plays as it is.
+    open(path);
+    EXPECT_EQ(app.device.Adjust(), (SongAdjust{2, 120, 100}));
+    w->lstLive->setCurrentRow(1);
+    EXPECT_EQ(app.device.Adjust(), SongAdjust{});
+    EXPECT_EQ(w->lblAdjust->text(), QString());
+
+    // Back to its own: the file goes with the last setting.
+    w->lstLive->setCurrentRow(0);
+    setSong({});
+    EXPECT_EQ(w->lstLive->badge(0), QString());
+    w->mnuOverItem->trigger();
+    EXPECT_FALSE(QFileInfo::exists(settingsPath(path)));
+    EXPECT_EQ(readBytes(path), before);
+}
+
+TEST_F(SongSettingsWindow, PlayButtonPlaysThroughTheWindowFromTheCurrentPosition)
+{
+    open(list());
+    app.device.calls.clear();
+    setSong({0, 150, 100}, true, [&](TfrmSong *dialog) {
+        ASSERT_TRUE(dialog->cmdPlay->isEnabled());
+        dialog->cmdPlay->click();
+        EXPECT_EQ(app.device.Mode(), DeviceMode::Playing);
+        EXPECT_EQ(w->playerState, Playing);
+        EXPECT_FALSE(dialog->cmdPlay->isEnabled());
+        dialog->spnKey->setValue(-1); // under the play, at once
+    });
+    EXPECT_EQ(app.device.calls.filter("Adjust"), (QStringList{"Adjust 0 150% 100%", "Adjust -1 150% 100%"}));
+    EXPECT_EQ(app.device.calls.filter("Play"), QStringList{"Play"});
+}
+
+TEST_F(SongSettingsWindow, DamagedFileIsReportedAndTheListOpensWithoutSettings)
+{
+    const QString path = list();
+    const QByteArray damaged = "Kazoon song settings 1\r\n99\t100\t100\t" + songs[0].toUtf8() + "\r\n";
+    writeBytes(settingsPath(path), damaged);
+    open(path);
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    EXPECT_TRUE(app.dialogs.boxes.at(0).text.startsWith(QStringLiteral("曲の設定ファイルを読み込めません。")));
+    EXPECT_EQ(w->lstLive->count(), 2);
+    EXPECT_EQ(w->lstLive->badge(0), QString());
+    EXPECT_TRUE(app.device.calls.filter("Adjust").isEmpty());
+    // Saving the list without settings leaves the damaged file to the performer.
+    w->mnuOverItem->trigger();
+    EXPECT_EQ(readBytes(settingsPath(path)), damaged);
+}
+
+TEST_F(SongSettingsWindow, ListMovedWithItsSongsKeepsTheSettings)
+{
+    const QString path = list();
+    writeBytes(settingsPath(path), "Kazoon song settings 1\r\n-2\t100\t90\t/elsewhere/b.mid\r\n");
+    open(path);
+    EXPECT_EQ(w->lstLive->badge(1), QStringLiteral("♭2 音量90%"));
+    EXPECT_FALSE(w->listModified);
+    w->lstLive->setCurrentRow(1);
+    EXPECT_EQ(app.device.Adjust(), (SongAdjust{-2, 100, 90}));
+}
+
+} // namespace

@@ -13,7 +13,7 @@ export QT_QPA_PLATFORM=offscreen
 # A short fuzzing run of each reader (MIDI file, song list, settings, lyrics
 # card; clang, ASan + UBSan); the test summary comes last.
 fuzzlog="$KAZOON_BUILD_DIR/fuzz.log"
-if ! "$repo/scripts/fuzz.sh" "${KAZOON_FUZZ_SECONDS:-10}" >"$fuzzlog" 2>&1; then
+if ! "$repo/scripts/fuzz.sh" "${KAZOON_FUZZ_SECONDS:-5}" >"$fuzzlog" 2>&1; then
     tail -n 60 "$fuzzlog"
     echo "test: fuzzing failed" >&2
     exit 1

@@ -37,6 +37,7 @@ FolderPane::FolderPane(QWidget *parent, const QRect &driveBox, const QRect &fold
 {
     driveBox_ = new QComboBox(this);
     driveBox_->setObjectName(QStringLiteral("DriveComboBox"));
+    driveBox_->setAccessibleName(QStringLiteral("ドライブ"));
     QRect box = driveBox;
     if (box.height() <= 0)
         box.setHeight(driveBox_->sizeHint().height());
@@ -49,6 +50,7 @@ FolderPane::FolderPane(QWidget *parent, const QRect &driveBox, const QRect &fold
     model_->setRootPath(QDir::rootPath());
     folderTree_ = new QTreeView(this);
     folderTree_->setObjectName(QStringLiteral("DirectoryListBox"));
+    folderTree_->setAccessibleName(QStringLiteral("フォルダ"));
     folderTree_->setGeometry(folderTree.translated(-area.topLeft()));
     folderTree_->setModel(model_);
     folderTree_->setHeaderHidden(true);

@@ -103,12 +103,14 @@ void TfrmMain::buildLayout()
 
     lstLive = new CheckListBox(client);
     lstLive->setObjectName(QStringLiteral("lstLive"));
+    lstLive->setAccessibleName(QStringLiteral("曲リスト"));
     lstLive->setGeometry(264, 48, 201, 145);
     lstLive->setFont(uiFont());
     lstLive->setFocusPolicy(Qt::StrongFocus);
 
     trackBar = new TrackBar(client);
     trackBar->setObjectName(QStringLiteral("TrackBar"));
+    trackBar->setAccessibleName(QStringLiteral("演奏位置"));
     trackBar->setGeometry(8, 208, 465, 25);
     trackBar->setOrientation(Qt::Horizontal);
     trackBar->setSingleStep(16);

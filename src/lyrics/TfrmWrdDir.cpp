@@ -67,8 +67,6 @@ TfrmWrdDir::TfrmWrdDir(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     folderPane_->setOpenOnActivate(true);
     DriveComboBox = folderPane_->driveBox();
     DirectoryListBox = folderPane_->folderTree();
-    DriveComboBox->setAccessibleName(QStringLiteral("ドライブ"));
-    DirectoryListBox->setAccessibleName(QStringLiteral("フォルダ"));
     DirectoryListBox->setItemDelegate(new OpenFolderDelegate(folderPane_, DirectoryListBox));
 
     connect(cmdOk, &QPushButton::clicked, this, &TfrmWrdDir::cmdOkClick);

@@ -79,6 +79,7 @@ void TfrmSelect::buildControls()
     fileModel_->setNameFilterDisables(false);
     FileListBox = new QListView(this);
     FileListBox->setObjectName(QStringLiteral("FileListBox"));
+    FileListBox->setAccessibleName(QStringLiteral("ファイル"));
     FileListBox->setGeometry(16, 160, 185, 113);
     FileListBox->setModel(fileModel_);
     FileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -92,6 +93,7 @@ void TfrmSelect::buildControls()
 
     lstSong = new QListWidget(this);
     lstSong->setObjectName(QStringLiteral("lstSong"));
+    lstSong->setAccessibleName(QStringLiteral("曲リスト"));
     lstSong->setGeometry(216, 88, 185, 145);
     lstSong->setSelectionMode(QAbstractItemView::SingleSelection);
     lstSong->setUniformItemSizes(true);

@@ -16,19 +16,6 @@ QString remotePortUnusableText(const QString &portName)
     return QStringLiteral("MIDIリモートの入力ポート「%1」を開けません。").arg(portName);
 }
 
-namespace {
-
-std::vector<std::string> portList(RtMidiIn &midi)
-{
-    std::vector<std::string> names;
-    const unsigned count = midi.getPortCount();
-    for (unsigned i = 0; i < count; ++i)
-        names.push_back(midi.getPortName(i));
-    return names;
-}
-
-} // namespace
-
 MidiRemoteInput::MidiRemoteInput()
 {
     // Without an ALSA sequencer (or any MIDI system) RtMidi throws here; the
@@ -62,7 +49,7 @@ QStringList MidiRemoteInput::ports() const
     if (!midi_)
         return names;
     try {
-        for (const std::string &name : portList(*midi_))
+        for (const std::string &name : engine::PortOutput::portNames(*midi_))
             names << QString::fromStdString(name);
     } catch (const std::exception &) {
     }
@@ -75,7 +62,7 @@ QString MidiRemoteInput::open(const QString &portName)
     if (!midi_)
         return kNoMidiInputText;
     try {
-        const int index = engine::PortOutput::findPort(portList(*midi_), portName.toStdString());
+        const int index = engine::PortOutput::findPort(engine::PortOutput::portNames(*midi_), portName.toStdString());
         if (index < 0)
             return remotePortMissingText(portName);
         midi_->openPort(unsigned(index), "Kazoon remote");

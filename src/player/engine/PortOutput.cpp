@@ -17,7 +17,9 @@ std::string withoutPortNumbers(const std::string &name)
     return std::regex_replace(name, numbers, "");
 }
 
-std::vector<std::string> portNames(RtMidiOut &midi)
+} // namespace
+
+std::vector<std::string> PortOutput::portNames(RtMidi &midi)
 {
     std::vector<std::string> names;
     const unsigned count = midi.getPortCount();
@@ -25,8 +27,6 @@ std::vector<std::string> portNames(RtMidiOut &midi)
         names.push_back(midi.getPortName(i));
     return names;
 }
-
-} // namespace
 
 PortOutput::PortOutput(std::string portName) : name_(std::move(portName))
 {

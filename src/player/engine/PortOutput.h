@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+class RtMidi;
 class RtMidiOut;
 
 namespace kazoon::engine {
@@ -35,6 +36,8 @@ public:
     const std::string &portName() const { return name_; }
     // The ports there are now, for the settings.
     static std::vector<std::string> availablePorts();
+    // The ports an RtMidi input or output sees, by name.
+    static std::vector<std::string> portNames(RtMidi &midi);
     // The index of the port that `wanted` names, or -1: the exact name first,
     // then the name without ALSA's client and port numbers.
     static int findPort(const std::vector<std::string> &ports, const std::string &wanted);

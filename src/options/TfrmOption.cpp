@@ -27,6 +27,7 @@
 #include "app/RemoteInput.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
+#include "player/engine/FluidSynthOutput.h"
 #include "player/engine/PortOutput.h"
 #include "songlist/CheckListBox.h"
 
@@ -325,7 +326,7 @@ QString TfrmOption::latencyText(int periodSize, int periods, double sampleRate)
 {
     if (sampleRate <= 0)
         return QString();
-    const double ms = 1000.0 * periodSize * periods / sampleRate;
+    const double ms = engine::audioLatencyMs(periods, periodSize, sampleRate);
     return QStringLiteral("%1 ミリ秒").arg(ms, 0, 'f', 1);
 }
 

@@ -1,5 +1,7 @@
 #include "app/IniFile.h"
 
+#include <algorithm>
+
 #include "app/FileErrors.h"
 #include "app/SafeFile.h"
 #include "app/ShortText.h"
@@ -39,8 +41,10 @@ bool sameName(const QString &a, const QString &b)
 IniFile::IniFile(const QString &path) : path_(path)
 {
     QFile file(path);
+    // Only as much as the file holds is allocated: reading at the limit would
+    // take 16 MiB for every settings file.
     if (file.open(QIODevice::ReadOnly))
-        parse(file.read(kMaxFileSize));
+        parse(file.read(file.size() > 0 ? std::min<qint64>(file.size(), kMaxFileSize) : kMaxFileSize));
 }
 
 void IniFile::parse(const QByteArray &bytes)

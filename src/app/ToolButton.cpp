@@ -1,6 +1,7 @@
 #include "app/ToolButton.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QToolBar>
 
 namespace kazoon {
@@ -17,6 +18,14 @@ QAction *addToolButton(QToolBar *bar, QObject *owner, const char *name, const QS
         w->setFocusPolicy(Qt::NoFocus);
     }
     return a;
+}
+
+QPushButton *placeButton(QWidget *parent, const char *name, const QString &text, QRect geometry)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
 }
 
 } // namespace kazoon

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -7,6 +8,8 @@
 
 class QAction;
 class QObject;
+class QPushButton;
+class QWidget;
 class QToolBar;
 
 namespace kazoon {
@@ -16,5 +19,8 @@ namespace kazoon {
 // keyboard focus, which stays with the song list and the position bar.
 QAction *addToolButton(QToolBar *bar, QObject *owner, const char *name, const QString &hint,
                        IconId image, QSize size);
+
+// A push button of a dialog with a fixed layout: named and placed.
+QPushButton *placeButton(QWidget *parent, const char *name, const QString &text, QRect geometry);
 
 } // namespace kazoon

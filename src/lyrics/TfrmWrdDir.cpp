@@ -12,6 +12,7 @@
 #include "app/AppTitle.h"
 #include "app/Dialogs.h"
 #include "app/Fonts.h"
+#include "app/ToolButton.h"
 #include "app/MainWindow.h"
 #include "options/TfrmOption.h"
 
@@ -41,14 +42,6 @@ private:
     const FolderPane *pane_;
 };
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, QRect geometry)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
-    return b;
-}
-
 } // namespace
 
 TfrmWrdDir::TfrmWrdDir(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(main)
@@ -60,9 +53,9 @@ TfrmWrdDir::TfrmWrdDir(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     setFixedSize(211, 248);
 
     // Created in tab order: OK, Cancel, drive box, folder tree.
-    cmdOk = makeButton(this, "cmdOk", QStringLiteral("OK"), {32, 208, 65, 25});
+    cmdOk = placeButton(this, "cmdOk", QStringLiteral("OK"), {32, 208, 65, 25});
     cmdOk->setDefault(true);
-    cmdCan = makeButton(this, "cmdCan", QStringLiteral("キャンセル"), {112, 208, 65, 25});
+    cmdCan = placeButton(this, "cmdCan", QStringLiteral("キャンセル"), {112, 208, 65, 25});
     folderPane_ = new FolderPane(this, {16, 16, 177, 18}, {16, 48, 177, 145});
     folderPane_->setOpenOnActivate(true);
     DriveComboBox = folderPane_->driveBox();

@@ -15,6 +15,7 @@
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/Fonts.h"
+#include "app/ToolButton.h"
 #include "app/MainWindow.h"
 #include "songlist/CheckListBox.h"
 
@@ -37,18 +38,6 @@ QString folderOf(const QString &path)
 
 } // namespace editor
 
-namespace {
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, QRect geometry)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
-}
-
-} // namespace
-
 TfrmSelect::TfrmSelect(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(main)
 {
     setObjectName(QStringLiteral("frmSelect"));
@@ -65,8 +54,8 @@ TfrmSelect::TfrmSelect(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
 void TfrmSelect::buildControls()
 {
     // Created in tab order.
-    cmdOk = makeButton(this, "cmdOk", QStringLiteral("OK"), {232, 248, 73, 25});
-    cmdCan = makeButton(this, "cmdCan", QStringLiteral("キャンセル"), {312, 248, 73, 25});
+    cmdOk = placeButton(this, "cmdOk", QStringLiteral("OK"), {232, 248, 73, 25});
+    cmdCan = placeButton(this, "cmdCan", QStringLiteral("キャンセル"), {312, 248, 73, 25});
 
     folderPane_ = new FolderPane(this, {16, 16, 185, 0}, {16, 40, 185, 113});
     DriveComboBox = folderPane_->driveBox();
@@ -85,11 +74,11 @@ void TfrmSelect::buildControls()
     FileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     FileListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    cmdAdd = makeButton(this, "cmdAdd", QStringLiteral("追加(&A)"), {216, 16, 57, 25});
-    cmdRemove = makeButton(this, "cmdRemove", QStringLiteral("削除(&R)"), {280, 16, 57, 25});
-    cmdClear = makeButton(this, "cmdClear", QStringLiteral("クリア(&C)"), {344, 16, 57, 25});
-    cmdUp = makeButton(this, "cmdUp", QStringLiteral("↑(&U)"), {248, 48, 41, 25});
-    cmdDown = makeButton(this, "cmdDown", QStringLiteral("↓(&D)"), {328, 48, 41, 25});
+    cmdAdd = placeButton(this, "cmdAdd", QStringLiteral("追加(&A)"), {216, 16, 57, 25});
+    cmdRemove = placeButton(this, "cmdRemove", QStringLiteral("削除(&R)"), {280, 16, 57, 25});
+    cmdClear = placeButton(this, "cmdClear", QStringLiteral("クリア(&C)"), {344, 16, 57, 25});
+    cmdUp = placeButton(this, "cmdUp", QStringLiteral("↑(&U)"), {248, 48, 41, 25});
+    cmdDown = placeButton(this, "cmdDown", QStringLiteral("↓(&D)"), {328, 48, 41, 25});
 
     lstSong = new QListWidget(this);
     lstSong->setObjectName(QStringLiteral("lstSong"));

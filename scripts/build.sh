@@ -20,7 +20,7 @@ while [ $# -gt 0 ]; do
 done
 
 # shellcheck disable=SC2086
-cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $options >/dev/null
+cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release $options >/dev/null
 if [ -n "$targets" ]; then
     # shellcheck disable=SC2086
     cmake --build "$build" -j "$jobs" --target $targets

@@ -9,6 +9,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -39,6 +40,21 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, QRect geom
     return l;
 }
 
+// The menu bar never takes the keyboard at a lone Alt: on stage an Alt
+// tapped by mistake would leave the show's keys, Esc among them, in a menu
+// bar whose menus are off while a song plays. The menus still open through
+// their Alt+letter mnemonics.
+class MenuBarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 } // namespace
 
 TfrmMain::TfrmMain(const Environment &env, QWidget *parent) : QMainWindow(parent), env_(env)
@@ -53,6 +69,9 @@ TfrmMain::TfrmMain(const Environment &env, QWidget *parent) : QMainWindow(parent
 
     buildLayout();
     buildMenusAndToolBars();
+    auto *menuBarStyle = new MenuBarStyle;
+    menuBarStyle->setParent(this); // outlives the menu bar, created before it
+    menuBar()->setStyle(menuBarStyle);
     buildSongSettingsCommands();
 
     PlayTimer.setObjectName(QStringLiteral("PlayTimer"));

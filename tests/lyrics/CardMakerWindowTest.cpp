@@ -50,7 +50,10 @@ bool withMaker(TestApp &app, Script script)
             return int(QDialog::Rejected);
         ran = true;
         bool closed = false;
-        QObject::connect(maker, &QDialog::finished, maker, [&closed] { closed = true; });
+        // The dialog outlives this script: the connection goes with `guard`,
+        // before `closed` does.
+        QObject guard;
+        QObject::connect(maker, &QDialog::finished, &guard, [&closed] { closed = true; });
         script(*maker);
         if (!closed)
             maker->cmdClose->click();
@@ -344,7 +347,8 @@ TEST(CardMaker, UnsavedLyricsOrMarksAreNotDroppedByEscOrClose)
             app.dialogs.answer(row.answer);
         const bool ran = withMaker(app, [&](TfrmCardMaker &d) {
             bool closed = false;
-            QObject::connect(&d, &QDialog::finished, &d, [&closed] { closed = true; });
+            QObject guard; // the close click after this script must not reach `closed`
+            QObject::connect(&d, &QDialog::finished, &guard, [&closed] { closed = true; });
             if (row.change)
                 d.memLyrics->setPlainText(QStringLiteral("haru"));
             d.cmdPlayClick();

@@ -1,4 +1,8 @@
+#include <QApplication>
+#include <QMenuBar>
 #include <QTest>
+
+#include "lyrics/TfrmWrd.h"
 
 #include "PlayerFixture.h"
 
@@ -92,6 +96,75 @@ TEST_F(Keys, EnterPlaysEscStopsBackspaceGoesToTheTop)
     QTest::keyClick(w->trackBar, Qt::Key_Return);
     EXPECT_EQ(w->playerState, Playing);
     EXPECT_EQ(dev.Position(), 15);
+}
+
+// Keys as the window system delivers them: to whatever holds the focus in
+// the active window.
+void type(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QWidget *active = QApplication::activeWindow();
+    ASSERT_NE(active, nullptr);
+    QTest::keyClick(active->windowHandle(), key, mods);
+}
+
+TEST_F(Keys, EscStopsWhateverWasTappedBeforeIt)
+{
+    app.makeFile(QStringLiteral("a.txt"), "0\r\nharu\r\n");
+    setList({{"a.mid", 400}});
+    w->mnuWrdItemClick(nullptr); // the lyrics card on: Enter brings its window up
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    using Tap = std::pair<Qt::Key, Qt::KeyboardModifiers>;
+    struct Row {
+        const char *what;
+        QList<Tap> taps;
+    };
+    const Row rows[] = {
+        {"nothing", {}},
+        {"a lone Alt", {{Qt::Key_Alt, Qt::AltModifier}}},
+        {"Alt between Shifts",
+         {{Qt::Key_Shift, Qt::ShiftModifier},
+          {Qt::Key_Alt, Qt::AltModifier},
+          {Qt::Key_Shift, Qt::ShiftModifier},
+          {Qt::Key_Shift, Qt::ShiftModifier}}},
+        {"Alt+E, its menu off", {{Qt::Key_E, Qt::AltModifier}}},
+        {"Alt+S, its menu off", {{Qt::Key_S, Qt::AltModifier}}},
+    };
+    // Nothing else in the two windows can take the keys from the show.
+    const auto onlyTheShowTakesTheFocus = [this] {
+        for (QWidget *window : {static_cast<QWidget *>(w), static_cast<QWidget *>(w->frmWrd)}) {
+            ASSERT_TRUE(window->isVisible());
+            for (QWidget *child : window->findChildren<QWidget *>()) {
+                if (child != w->lstLive && child != w->trackBar && child->isVisible()) {
+                    EXPECT_EQ(child->focusPolicy(), Qt::NoFocus)
+                        << child->metaObject()->className() << " " << child->objectName().toStdString();
+                }
+            }
+        }
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        for (int song = 0; song < 2; ++song) {
+            type(Qt::Key_Return);
+            ASSERT_TRUE(w->playing);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(w->frmWrd));
+            if (row.taps.isEmpty() && song == 0)
+                onlyTheShowTakesTheFocus();
+            type(Qt::Key_Shift); // back to the main window
+            ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+            if (song == 0) {
+                for (const Tap &tap : row.taps)
+                    type(tap.first, tap.second);
+            }
+            type(Qt::Key_Escape);
+            EXPECT_FALSE(w->playing) << (song ? "the next play" : "the play after the taps");
+            if (w->playing)
+                w->ButtonStopClick();
+            EXPECT_NE(QApplication::focusWidget(), w->menuBar());
+            w->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        }
+    }
 }
 
 TEST_F(Keys, HeldDownLoadsOnlyTheSongItRestsOn)

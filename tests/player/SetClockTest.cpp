@@ -88,9 +88,9 @@ TEST(SetClock, ANewerListWinsOverAnOlderRead)
     for (int i = 0; i < 50; ++i)
         first << app.makeFile(QStringLiteral("a%1.mid").arg(i), songBytes(2));
     second << app.makeFile("b.mid", songBytes(20)) << app.path("missing.mid");
+    int ready = 0; // declared first: it outlives the reader that counts into it
     SongLengths lengths;
-    int ready = 0;
-    QObject::connect(&lengths, &SongLengths::lengthsReady, [&] { ++ready; });
+    QObject::connect(&lengths, &SongLengths::lengthsReady, &lengths, [&ready] { ++ready; });
     lengths.setPaths(first);
     lengths.setPaths(second);
     EXPECT_FALSE(lengths.ready());

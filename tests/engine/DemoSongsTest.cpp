@@ -3,6 +3,8 @@
 #include "DemoSongs.h"
 #include "player/engine/MidiFile.h"
 
+#include <algorithm>
+
 namespace kazoon::engine::test {
 namespace {
 

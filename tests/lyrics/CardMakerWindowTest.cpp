@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QStringEncoder>
 #include <QTest>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,10 +51,13 @@ bool withMaker(TestApp &app, Script script)
             return int(QDialog::Rejected);
         ran = true;
         bool closed = false;
-        QObject::connect(maker, &QDialog::finished, maker, [&closed] { closed = true; });
+        // The maker outlives this call: the connection must not.
+        const QMetaObject::Connection watch =
+            QObject::connect(maker, &QDialog::finished, maker, [&closed] { closed = true; });
         script(*maker);
         if (!closed)
             maker->cmdClose->click();
+        QObject::disconnect(watch);
         return closed ? maker->result() : int(QDialog::Rejected);
     });
     app.main()->action(QStringLiteral("mnuCardItem"))->trigger();
@@ -344,7 +348,9 @@ TEST(CardMaker, UnsavedLyricsOrMarksAreNotDroppedByEscOrClose)
             app.dialogs.answer(row.answer);
         const bool ran = withMaker(app, [&](TfrmCardMaker &d) {
             bool closed = false;
-            QObject::connect(&d, &QDialog::finished, &d, [&closed] { closed = true; });
+            const QMetaObject::Connection watch =
+                QObject::connect(&d, &QDialog::finished, &d, [&closed] { closed = true; });
+            const auto unwatch = qScopeGuard([&watch] { QObject::disconnect(watch); });
             if (row.change)
                 d.memLyrics->setPlainText(QStringLiteral("haru"));
             d.cmdPlayClick();

@@ -180,7 +180,7 @@ void TfrmMain::refreshSetClock()
     setText(lblElapsed, player::elapsedText(showStartedMs == 0 ? 0 : clockNow() - showStartedMs));
     std::optional<player::TimeLeft> left;
     if (setOver) {
-        left = player::setOver();
+        left = player::noTimeLeft();
     } else if (songLengths->ready() && int(songLengths->timings().size()) == n) {
         const bool lastRepeats = lstLive->count() == n && lstLive->isChecked(n - 1);
         const int current = qBound(0, songIndex, n - 1);

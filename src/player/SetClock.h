@@ -38,7 +38,7 @@ struct TimeLeft {
 TimeLeft timeLeft(const std::vector<SongTiming> &songs, const std::vector<int> &tempoPercents,
                   int current, std::int64_t position, bool lastRepeats);
 // What the clock shows once the set's last song has ended.
-inline TimeLeft setOver() { return {0, false, true}; }
+inline TimeLeft noTimeLeft() { return {0, false, true}; }
 
 // "経過 N分N秒" and "残り N分N秒" as the set clock shows them; the time left
 // rounds up, so that it reads 0分0秒 only when the set is over.

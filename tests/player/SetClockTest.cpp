@@ -66,7 +66,7 @@ TEST(SetClock, TimeLeftInTheSet)
     for (const Row &r : rows)
         EXPECT_EQ(timeLeftText(timeLeft(r.songs, r.tempos, r.current, r.position, r.lastRepeats)), r.text)
             << r.name;
-    EXPECT_EQ(timeLeftText(setOver()), "残り 0分0秒");
+    EXPECT_EQ(timeLeftText(noTimeLeft()), "残り 0分0秒");
     EXPECT_EQ(timeLeftText(std::nullopt), "残り 計算中");
     // A second begun is a second left.
     TimeLeft oneUs;

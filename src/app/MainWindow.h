@@ -180,6 +180,7 @@ public:
     QLabel *lblElapsed = nullptr, *lblTimeLeft = nullptr;
     player::SongLengths *songLengths = nullptr;
     qint64 showStartedMs = 0;            // the first Enter, ms since the epoch; 0 before it
+    bool setOver = false;                // the last song has ended; no song started since
     std::function<qint64()> clockNow;    // the wall clock; tests set their own
     QTimer showStateTimer, setClockTimer;
 

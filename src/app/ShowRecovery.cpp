@@ -11,6 +11,7 @@
 #include "app/SafeFile.h"
 #include "app/ShortText.h"
 #include "app/ShowState.h"
+#include "player/SequencerDevice.h"
 #include "player/SetClock.h"
 #include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
@@ -151,6 +152,7 @@ void TfrmMain::offerShowRestore()
 void TfrmMain::resetSetClock()
 {
     showStartedMs = 0;
+    setOver = false;
     refreshSetClock();
 }
 
@@ -177,9 +179,19 @@ void TfrmMain::refreshSetClock()
     }
     setText(lblElapsed, player::elapsedText(showStartedMs == 0 ? 0 : clockNow() - showStartedMs));
     std::optional<player::TimeLeft> left;
-    if (songLengths->ready() && int(songLengths->timings().size()) == n) {
+    if (setOver) {
+        left = player::noTimeLeft();
+    } else if (songLengths->ready() && int(songLengths->timings().size()) == n) {
         const bool lastRepeats = lstLive->count() == n && lstLive->isChecked(n - 1);
-        left = player::timeLeft(songLengths->timings(), qBound(0, songIndex, n - 1),
+        const int current = qBound(0, songIndex, n - 1);
+        std::vector<int> tempos;
+        tempos.reserve(std::size_t(n));
+        for (int i = 0; i < n; ++i)
+            tempos.push_back(songSettings.value(songPath(i)).clamped().tempoPercent);
+        // The loaded song as it is heard, also while its settings dialog tries a tempo.
+        if (songLoaded && songFileName == songPath(current))
+            tempos[std::size_t(current)] = Player().Adjust().tempoPercent;
+        left = player::timeLeft(songLengths->timings(), tempos, current,
                                 songLoaded ? trackBar->Position() : 0, lastRepeats);
     }
     setText(lblTimeLeft, player::timeLeftText(left));

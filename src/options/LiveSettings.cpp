@@ -6,6 +6,8 @@ namespace kazoon {
 
 int LiveSettings::standbyOffset() const { return options_ ? options_->StepBar->value() : 0; }
 
+bool LiveSettings::muteStandby() const { return options_ && options_->chkOnMute->isChecked(); }
+
 bool LiveSettings::lessonAllowed() const { return options_ && options_->chkOnLsn->isChecked(); }
 
 bool LiveSettings::repeatAllowed() const { return options_ && options_->chkOnRep->isChecked(); }

@@ -17,6 +17,7 @@ public:
     explicit LiveSettings(const TfrmOption *options) : options_(options) {}
 
     int standbyOffset() const; // -15..16, added to the standby step
+    bool muteStandby() const;  // the standby run sends no notes
     bool lessonAllowed() const;
     bool repeatAllowed() const; // the last song may carry a medley mark
     bool showWhileStopped() const; // lyrics stay visible while stopped

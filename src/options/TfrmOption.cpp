@@ -110,7 +110,7 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     PageControl->addTab(lyricsPage, QStringLiteral("歌詞カード"));
 
     auto *group1 = named(new QGroupBox(QStringLiteral("QSモード"), modePage), "GroupBox1",
-                         QRect(8, 8, 317, 137));
+                         QRect(8, 8, 317, 161));
     named(new QLabel(QStringLiteral("スタンバイする Step の微調整"), group1), "Label1",
           QRect(12, 20, 200, 16));
     StepBar = named(new QSlider(Qt::Horizontal, group1), "StepBar", QRect(8, 40, 300, 30));
@@ -129,12 +129,14 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     UpDown->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     named(new QLabel(QStringLiteral("1 Step  =  1/16小節"), group1), "Label2",
           QRect(80, 102, 200, 16));
+    chkOnMute = named(new QCheckBox(QStringLiteral("スタンバイ中は音を出さない"), group1),
+                      "chkOnMute", QRect(12, 130, 295, 20));
     chkOnLsn = named(new QCheckBox(QStringLiteral("レッスンモードを使用可能にする"), modePage),
-                     "chkOnLsn", QRect(16, 160, 300, 20));
+                     "chkOnLsn", QRect(16, 184, 300, 20));
     chkOnRep = named(
         new QCheckBox(QStringLiteral("最後の曲のメドレーチェックを有効にしてリピート再生する"),
                       modePage),
-        "chkOnRep", QRect(16, 188, 310, 20));
+        "chkOnRep", QRect(16, 212, 310, 20));
 
     auto *group2 = named(new QGroupBox(QStringLiteral("歌詞カードのデザイン"), lyricsPage),
                          "GroupBox2", QRect(8, 8, 317, 88));
@@ -281,6 +283,7 @@ void TfrmOption::readSettings(const IniFile &ini)
 {
     // The bar keeps the offset within -15..16.
     StepBar->setValue(ini.readInteger(QStringLiteral("QS_Mode"), QStringLiteral("Ber"), 0));
+    chkOnMute->setChecked(ini.readBool(QStringLiteral("QS_Mode"), QStringLiteral("Mute"), false));
     if (ini.readInteger(QStringLiteral("Words"), QStringLiteral("Dir_Option"), 1) == 2) {
         RadioWrd2->setChecked(true);
         RadioWrd2Click();
@@ -297,6 +300,7 @@ void TfrmOption::readSettings(const IniFile &ini)
 void TfrmOption::writeSettings(IniFile &ini) const
 {
     ini.writeInteger(QStringLiteral("QS_Mode"), QStringLiteral("Ber"), StepBar->value());
+    ini.writeBool(QStringLiteral("QS_Mode"), QStringLiteral("Mute"), chkOnMute->isChecked());
     ini.writeInteger(QStringLiteral("Words"), QStringLiteral("Dir_Option"),
                      RadioWrd1->isChecked() ? 1 : 2);
     ini.writeString(QStringLiteral("Words"), QStringLiteral("Path"), txtDir->text());
@@ -361,6 +365,7 @@ void TfrmOption::FormShow()
     savedShowWhileStopped = chkOnStop->isChecked();
     savedLessonEnabled = chkOnLsn->isChecked();
     savedRepeatLast = chkOnRep->isChecked();
+    savedMuteStandby = chkOnMute->isChecked();
     outputPageShow();
     remotePageShow();
 }
@@ -531,6 +536,7 @@ void TfrmOption::CancelBtnClick()
     chkOnStop->setChecked(savedShowWhileStopped);
     chkOnLsn->setChecked(savedLessonEnabled);
     chkOnRep->setChecked(savedRepeatLast);
+    chkOnMute->setChecked(savedMuteStandby);
     // A test may have switched the output: the one in use at opening comes back.
     if (OutputControl *out = output(); out && !sameOutput(out->config(), savedOutput)) {
         const QString reason = out->apply(savedOutput);

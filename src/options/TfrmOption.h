@@ -89,7 +89,7 @@ public:
     QSlider *StepBar = nullptr; // -15..16
     QLineEdit *txtBer = nullptr;
     QSpinBox *UpDown = nullptr;
-    QCheckBox *chkOnLsn = nullptr, *chkOnRep = nullptr, *chkOnStop = nullptr;
+    QCheckBox *chkOnMute = nullptr, *chkOnLsn = nullptr, *chkOnRep = nullptr, *chkOnStop = nullptr;
     QPushButton *cmdFont = nullptr, *cmdFcolor = nullptr, *cmdBcolor = nullptr,
                 *cmdDefault = nullptr, *cmdDir = nullptr;
     QRadioButton *RadioWrd1 = nullptr, *RadioWrd2 = nullptr;
@@ -138,6 +138,7 @@ private:
     int savedFolderMode = 1;
     QString savedFolderPath;
     bool savedShowWhileStopped = false, savedLessonEnabled = false, savedRepeatLast = false;
+    bool savedMuteStandby = false;
     engine::OutputConfig savedOutput;
     SynthAudio audio_; // what the synthesizer offers, asked at opening
     int pendingForeColor_ = 0, pendingBackColor_ = 0;

@@ -32,6 +32,7 @@ void TfrmMain::ButtonSBClick()
         // the device stops there and the next tick finds it parked.
         dev.SetNotifyNext(false);
         dev.SetEndPosition(standbyPosition);
+        dev.SetMuteNotesNext(liveSettings().muteStandby());
         dev.Play();
         if (player::refusedByBusyPort(*this))
             return;

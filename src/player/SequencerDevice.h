@@ -53,11 +53,15 @@ public:
     virtual void Pause() = 0;  // pauses a play; resumes a pause; else nothing
     virtual void Resume() = 0; // falls back to Play on any error
 
-    // One-shot settings consumed by the next Play (both) or Resume (notify).
-    // NotifyNext is true again after it was consumed.
+    // One-shot settings consumed by the next Play (all three) or Resume
+    // (notify). NotifyNext is true again after it was consumed. MuteNotesNext
+    // keeps the play's note-ons from sounding while everything else goes out
+    // (a standby in front of the audience); Resume and Open drop it, so a
+    // song started or resumed always sounds.
     virtual void SetNotifyNext(bool notify) = 0;
     virtual void SetEndPosition(std::int64_t position) = 0;
     virtual std::int64_t EndPosition() const = 0;
+    virtual void SetMuteNotesNext(bool mute) = 0;
 
     // The open song's key, tempo and level, at once, also under a running
     // play; positions in steps stay where they are in the music. Open starts

@@ -4,6 +4,7 @@
 #include <QEvent>
 
 #include "player/engine/MidiFile.h"
+#include "player/engine/SongAdjust.h"
 
 namespace kazoon::player {
 
@@ -21,8 +22,8 @@ SongTiming readSongTiming(const QString &path)
     return t;
 }
 
-TimeLeft timeLeft(const std::vector<SongTiming> &songs, int current, std::int64_t position,
-                  bool lastRepeats)
+TimeLeft timeLeft(const std::vector<SongTiming> &songs, const std::vector<int> &tempoPercents,
+                  int current, std::int64_t position, bool lastRepeats)
 {
     TimeLeft left;
     const int n = int(songs.size());
@@ -39,7 +40,8 @@ TimeLeft timeLeft(const std::vector<SongTiming> &songs, int current, std::int64_
         std::int64_t us = s.lengthUs;
         if (i == current && position > 0)
             us -= s.tempo.tickToUs(s.tempo.stepToTick(position));
-        left.us += std::max<std::int64_t>(us, 0);
+        const int tempo = std::size_t(i) < tempoPercents.size() ? tempoPercents[std::size_t(i)] : 100;
+        left.us += engine::clockUsFor(std::max<std::int64_t>(us, 0), tempo);
     }
     return left;
 }

@@ -27,15 +27,18 @@ struct SongTiming {
 SongTiming readSongTiming(const QString &path);
 
 // The time left in the set: the rest of the current song from `position`
-// (in steps) plus every song after it. `atLeast` when a song on the way is
-// unknown, or the last song repeats.
+// (in steps) plus every song after it, each at the tempo it is played at
+// (tempoPercents[i] for song i, 100 where it has none). `atLeast` when a song
+// on the way is unknown, or the last song repeats.
 struct TimeLeft {
     std::int64_t us = 0;
     bool atLeast = false;
     bool anyKnown = false;
 };
-TimeLeft timeLeft(const std::vector<SongTiming> &songs, int current, std::int64_t position,
-                  bool lastRepeats);
+TimeLeft timeLeft(const std::vector<SongTiming> &songs, const std::vector<int> &tempoPercents,
+                  int current, std::int64_t position, bool lastRepeats);
+// What the clock shows once the set's last song has ended.
+inline TimeLeft noTimeLeft() { return {0, false, true}; }
 
 // "経過 N分N秒" and "残り N分N秒" as the set clock shows them; the time left
 // rounds up, so that it reads 0分0秒 only when the set is over.

@@ -36,6 +36,10 @@ void TfrmMain::ButtonPlayClick()
             return;
         playerState = lessonMode ? Lesson : Playing;
     }
+    if (setOver && !lessonMode) { // a song of the show starts again
+        setOver = false;
+        refreshSetClock();
+    }
     cmdPlay->setDown(true);
     cmdPlay->setEnabled(false);
     cmdStop->setEnabled(true);
@@ -303,6 +307,12 @@ void TfrmMain::PlayerNotify()
         else
             medleyContinuation = false;
     } else {
+        // The set's last song has ended: the clock shows the set over, also
+        // while the song is loaded (and stood by) again.
+        if (i == lstLive->count() - 1) {
+            setOver = true;
+            refreshSetClock();
+        }
         LoadSelectedSong();
         if (cmdQs->isDown()) {
             cmdPlay->setDown(false);

@@ -28,6 +28,7 @@ const char *const kDefaultsWritten = "[Main]\n"
                                      "[QS_Mode]\n"
                                      "Set=0\n"
                                      "Ber=0\n"
+                                     "Mute=0\n"
                                      "[Words]\n"
                                      "Set=0\n"
                                      "Top=0\n"
@@ -81,6 +82,7 @@ TEST(Settings, FirstStartUsesTheDefaultsAndWritesEveryKeyInOrder)
     EXPECT_FALSE(o->chkOnStop->isChecked());
     EXPECT_FALSE(o->chkOnLsn->isChecked());
     EXPECT_FALSE(o->chkOnRep->isChecked());
+    EXPECT_FALSE(o->chkOnMute->isChecked());
     EXPECT_EQ(w->pos(), QPoint(0, 0));
     EXPECT_EQ(w->size(), QSize(621, 168));
     EXPECT_EQ(w->windowState(), Qt::WindowNoState);
@@ -101,7 +103,7 @@ TEST(Settings, ValueFormsClampingAndUnknownKeys)
     app.writeSettings("; kept\r\n"
                       "[Other]\r\nName=keep me\r\n"
                       "[MAIN]\r\nLeft=$20\r\nTop=0x10\r\nColour=blue\r\n"
-                      "[QS_Mode]\r\nSet=0x1\r\nBer=40\r\n"
+                      "[QS_Mode]\r\nSet=0x1\r\nBer=40\r\nMute=1\r\n"
                       "[Words]\r\nSet=yes\r\nDir_Option=3\r\nPath=/songs/歌詞\r\n"
                       "Width=800\r\nHeight=300\r\nWindowState=2\r\nTop=7\r\nLeft=9\r\n"
                       "FontName=IPAGothic\r\nFontSize=20\r\nFontBold=0\r\nFontItalic=1\r\n"
@@ -122,6 +124,7 @@ TEST(Settings, ValueFormsClampingAndUnknownKeys)
     EXPECT_TRUE(o->chkOnStop->isChecked());
     EXPECT_TRUE(o->chkOnLsn->isChecked());
     EXPECT_TRUE(o->chkOnRep->isChecked());
+    EXPECT_TRUE(o->chkOnMute->isChecked());
     EXPECT_EQ(w->pos(), QPoint(9, 7));
     EXPECT_TRUE(w->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(w->lblWrd->font().family(), QStringLiteral("IPAGothic"));
@@ -142,7 +145,7 @@ TEST(Settings, ValueFormsClampingAndUnknownKeys)
               QStringLiteral("; kept\n"
                              "[Other]\nName=keep me\n"
                              "[MAIN]\nLeft=32\nTop=16\nColour=blue\n"
-                             "[QS_Mode]\nSet=1\nBer=-15\n"
+                             "[QS_Mode]\nSet=1\nBer=-15\nMute=1\n"
                              "[Words]\nSet=0\nDir_Option=1\nPath=/songs/歌詞\n"
                              "Width=800\nHeight=300\nWindowState=2\nTop=7\nLeft=9\n"
                              "FontName=IPAGothic\nFontSize=20\nFontBold=0\nFontItalic=1\n"

@@ -1,5 +1,6 @@
 #include "EngineTestSupport.h"
 
+#include <algorithm>
 #include <random>
 
 namespace kazoon::engine::test {
@@ -120,6 +121,62 @@ TEST(Sequencer, EndPositionIsOneShotAndStaysReadable)
     EXPECT_EQ(seq.EndPosition(), 8);
 }
 
+// The standby run of a song that starts with notes: the channels are set up,
+// nothing is heard, and the start from the parked step sounds as usual.
+TEST(Sequencer, MutedPlaySetsUpTheChannelsWithoutANoteAndTheNextStartSounds)
+{
+    Rig rig;
+    auto &seq = rig.sequencer;
+    seq.Open(busySong()); // notes from the first tick, two a bar, drums in eighths
+    rig.output->take();
+    seq.SetNotifyNext(false);
+    seq.SetEndPosition(15);
+    seq.SetMuteNotesNext(true);
+    seq.Play();
+    rig.advanceMs(3000);
+    ASSERT_EQ(seq.Position(), 15);
+    const Messages standby = rig.output->take();
+    EXPECT_TRUE(noteOns(standby).empty());
+    const auto sent = [&standby](std::vector<std::uint8_t> m) {
+        return std::any_of(standby.begin(), standby.end(), [&m](const auto &s) { return s.bytes == m; });
+    };
+    EXPECT_TRUE(sent(bytes({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7})));
+    EXPECT_TRUE(sent(bytes({0xC0, 24})));
+    EXPECT_TRUE(sent(bytes({0xB0, 6, 12})));
+    EXPECT_TRUE(sent(bytes({0xB0, 64, 127})));
+    EXPECT_TRUE(sent(bytes({0xC9, 0})));
+    EXPECT_TRUE(sent(bytes({0xB0, 7, 60})));
+    SoundState state;
+    state.apply(standby);
+    EXPECT_TRUE(state.silent());
+
+    seq.SetNotifyNext(true);
+    seq.Resume(); // stopped at the end position: starts from there
+    rig.advanceMs(2000);
+    const Messages start = rig.output->take();
+    EXPECT_GE(noteOns(start).size(), 3u);
+    seq.Stop();
+    state.apply(start);
+    state.apply(rig.output->take());
+    EXPECT_TRUE(state.silent());
+
+    // The setting is for one play: the next sounds, and Resume or Open drop it.
+    seq.SeekToStart();
+    seq.Play();
+    rig.advanceMs(500);
+    EXPECT_FALSE(noteOns(rig.output->take()).empty());
+    seq.Stop();
+    seq.SetMuteNotesNext(true);
+    seq.Resume();
+    rig.advanceMs(500);
+    EXPECT_FALSE(noteOns(rig.output->take()).empty());
+    seq.SetMuteNotesNext(true);
+    seq.Open(busySong());
+    seq.Play();
+    rig.advanceMs(500);
+    EXPECT_FALSE(noteOns(rig.output->take()).empty());
+}
+
 TEST(Sequencer, StopKeepsThePositionAndPlayContinuesFromIt)
 {
     Rig rig;
@@ -222,7 +279,7 @@ TEST(Sequencer, NothingHangsWhateverTheOrderOfCommands)
     SoundState state;
     int notifying = 0; // commands that each owe exactly one completion
     for (int i = 0; i < 400; ++i) {
-        switch (random() % 7) {
+        switch (random() % 8) {
         case 0: seq.Play(); ++notifying; break;
         case 1: seq.Stop(); break;
         case 2:
@@ -233,6 +290,7 @@ TEST(Sequencer, NothingHangsWhateverTheOrderOfCommands)
         case 4: seq.Seek(static_cast<std::int64_t>(random() % 130)); break;
         case 5: seq.SetEndPosition(static_cast<std::int64_t>(random() % 130)); break;
         case 6: seq.SeekToStart(); break;
+        case 7: seq.SetMuteNotesNext(random() % 2 != 0); break;
         }
         rig.advanceMs(random() % 700);
         state.apply(rig.output->take());

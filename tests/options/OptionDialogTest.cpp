@@ -28,7 +28,7 @@ struct Controls {
     QString field;
     bool ownFolder, dirEnabled;
     QString dir;
-    bool onStop, lesson, repeat;
+    bool onStop, lesson, repeat, mute;
     bool operator==(const Controls &) const = default;
 };
 
@@ -36,14 +36,15 @@ std::ostream &operator<<(std::ostream &os, const Controls &c)
 {
     return os << c.bar << '/' << c.upDown << '/' << c.field.toStdString() << " own=" << c.ownFolder
               << " dirOn=" << c.dirEnabled << " dir=" << c.dir.toStdString() << " stop=" << c.onStop
-              << " lsn=" << c.lesson << " rep=" << c.repeat;
+              << " lsn=" << c.lesson << " rep=" << c.repeat << " mute=" << c.mute;
 }
 
 Controls controlsOf(const TfrmOption *d)
 {
     return {d->StepBar->value(),       d->UpDown->value(),      d->txtBer->text(),
             d->RadioWrd2->isChecked(), d->txtDir->isEnabled(), d->txtDir->text(),
-            d->chkOnStop->isChecked(), d->chkOnLsn->isChecked(), d->chkOnRep->isChecked()};
+            d->chkOnStop->isChecked(), d->chkOnLsn->isChecked(), d->chkOnRep->isChecked(),
+            d->chkOnMute->isChecked()};
 }
 
 class OptionDialog : public ::testing::Test {
@@ -150,8 +151,8 @@ TEST_F(OptionDialog, ArrowKeysMoveTheOffsetByOneOnTheBarAndTheFieldWithinItsEnds
 TEST_F(OptionDialog, OkKeepsTheChangesAndEveryOtherWayOutPutsTheSnapshotBack)
 {
     start("[QS_Mode]\nBer=2\n[Words]\nDir_Option=1\nPath=/kept\n[Lesson]\nSet=1\n");
-    const Controls before{2, 2, "+2", false, false, "/kept", false, true, false};
-    const Controls changed{-7, -7, "-7", true, true, "/歌詞", true, false, true};
+    const Controls before{2, 2, "+2", false, false, "/kept", false, true, false, false};
+    const Controls changed{-7, -7, "-7", true, true, "/歌詞", true, false, true, true};
     const struct {
         const char *way;
         std::function<void(TfrmOption *)> close;
@@ -172,6 +173,7 @@ TEST_F(OptionDialog, OkKeepsTheChangesAndEveryOtherWayOutPutsTheSnapshotBack)
             o->chkOnStop->setChecked(false);
             o->chkOnLsn->setChecked(true);
             o->chkOnRep->setChecked(false);
+            o->chkOnMute->setChecked(false);
             o->OKBtn->click();
         });
         ASSERT_EQ(controlsOf(dlg), before) << r.way;
@@ -182,6 +184,7 @@ TEST_F(OptionDialog, OkKeepsTheChangesAndEveryOtherWayOutPutsTheSnapshotBack)
             o->chkOnStop->setChecked(true);
             o->chkOnLsn->setChecked(false);
             o->chkOnRep->setChecked(true);
+            o->chkOnMute->setChecked(true);
             EXPECT_EQ(controlsOf(o), changed) << r.way;
             r.close(o);
         });
@@ -330,6 +333,9 @@ TEST_F(OptionDialog, EveryControlHasANameForScreenReadersAndTheWindowItsCaption)
     EXPECT_EQ(dlg->PageControl->count(), 4);
     EXPECT_EQ(dlg->PageControl->tabText(2), "MIDI出力");
     EXPECT_EQ(dlg->PageControl->tabText(3), "MIDIリモート");
+    // The standby's sound is chosen beside its step, on the first page.
+    EXPECT_EQ(dlg->chkOnMute->text(), "スタンバイ中は音を出さない");
+    EXPECT_TRUE(dlg->PageControl->widget(0)->isAncestorOf(dlg->chkOnMute));
     int checked = 0;
     for (QWidget *c : dlg->findChildren<QWidget *>()) {
         // The program's own controls, not the parts Qt builds them from.

@@ -65,6 +65,38 @@ TEST_F(QsMode, OffsetZeroParksAtStepSixteenAndPlayStartsThere)
     EXPECT_EQ(panel(), (Panel{Playing, false, false, true, true, true, true, 20, true}));
 }
 
+// The option silences the standby runs, by hand and after a song, and
+// nothing else: plays, the start from standby and the runs with it off sound.
+TEST_F(QsMode, SilentStandbyOptionReachesTheStandbyRunsOnly)
+{
+    setList({{"a.mid", 64}, {"b.mid", 64}});
+    w->frmOption->chkOnMute->setChecked(true);
+    w->ButtonPlayClick();
+    EXPECT_TRUE(dev.calls.endsWith(QStringLiteral("Play")));
+    EXPECT_FALSE(dev.lastPlayMuted) << "a play without QS mode";
+    w->ButtonStopClick();
+
+    setQs(true);
+    w->ButtonSBClick();
+    EXPECT_TRUE(dev.lastPlayMuted) << "the standby run";
+    playOn(20);
+    ASSERT_EQ(w->playerState, StandbyDone);
+    w->ButtonPlayClick();
+    EXPECT_FALSE(dev.lastPlayMuted) << "the start from standby";
+    dev.finish();
+    tick();
+    ASSERT_EQ(current(), 1);
+    ASSERT_EQ(w->playerState, StandingBy);
+    EXPECT_TRUE(dev.lastPlayMuted) << "the standby after an unmarked song";
+
+    w->frmOption->chkOnMute->setChecked(false);
+    setQs(false);
+    setQs(true);
+    w->ButtonSBClick();
+    EXPECT_TRUE(dev.calls.endsWith(QStringLiteral("Play")));
+    EXPECT_FALSE(dev.lastPlayMuted) << "the option off";
+}
+
 TEST_F(QsMode, PassedStandbyStepIsStillCaught)
 {
     // A fast song passes many steps between two ticks.

@@ -38,25 +38,35 @@ TEST(SetClock, TimeLeftInTheSet)
     struct Row {
         const char *name;
         std::vector<SongTiming> songs;
+        std::vector<int> tempos;
         int current;
         std::int64_t position;
         bool lastRepeats;
         QString text;
     };
     const Row rows[] = {
-        {"whole set from the top", {known(60), known(90)}, 0, 0, false, "残り 2分30秒"},
-        {"half of the first song played", {known(60), known(90)}, 0, 240, false, "残り 2分0秒"},
-        {"only what follows counts", {known(60), known(90)}, 1, 0, false, "残り 1分30秒"},
-        {"an unknown song on the way", {known(60), unknown, known(30)}, 0, 0, false, "残り 約1分30秒以上"},
-        {"an unknown song behind", {unknown, known(60), known(30)}, 1, 0, false, "残り 1分30秒"},
-        {"the current song unknown", {known(60), unknown, known(30)}, 1, 80, false, "残り 約0分30秒以上"},
-        {"nothing known", {unknown, unknown}, 0, 0, false, "残り 不明"},
-        {"the last song repeats", {known(60)}, 0, 0, true, "残り 約1分0秒以上"},
-        {"the end of the set", {known(60)}, 0, 480, false, "残り 0分0秒"},
-        {"past the end", {known(60)}, 0, 9999, false, "残り 0分0秒"},
+        {"whole set from the top", {known(60), known(90)}, {}, 0, 0, false, "残り 2分30秒"},
+        {"half of the first song played", {known(60), known(90)}, {}, 0, 240, false, "残り 2分0秒"},
+        {"only what follows counts", {known(60), known(90)}, {}, 1, 0, false, "残り 1分30秒"},
+        {"an unknown song on the way", {known(60), unknown, known(30)}, {}, 0, 0, false, "残り 約1分30秒以上"},
+        {"an unknown song behind", {unknown, known(60), known(30)}, {}, 1, 0, false, "残り 1分30秒"},
+        {"the current song unknown", {known(60), unknown, known(30)}, {}, 1, 80, false, "残り 約0分30秒以上"},
+        {"nothing known", {unknown, unknown}, {}, 0, 0, false, "残り 不明"},
+        {"the last song repeats", {known(60)}, {}, 0, 0, true, "残り 約1分0秒以上"},
+        {"the end of the set", {known(60)}, {}, 0, 480, false, "残り 0分0秒"},
+        {"past the end", {known(60)}, {}, 0, 9999, false, "残り 0分0秒"},
+        // Each song at the tempo it is played at.
+        {"the next song at double tempo", {known(60), known(90)}, {100, 200}, 0, 0, false, "残り 1分45秒"},
+        {"the current song at half tempo", {known(60), known(90)}, {50, 100}, 0, 0, false, "残り 3分30秒"},
+        {"the rest of a song at half tempo", {known(60), known(90)}, {50, 100}, 0, 240, false, "残り 2分30秒"},
+        {"tempi of the songs behind do not count", {known(60), known(90)}, {200, 50}, 1, 0, false, "残り 3分0秒"},
+        {"a tempo missing counts as the song's own", {known(60), known(90)}, {200}, 0, 0, false, "残り 2分0秒"},
+        {"an unknown song at a tempo", {known(60), unknown}, {150, 200}, 0, 0, false, "残り 約0分40秒以上"},
     };
     for (const Row &r : rows)
-        EXPECT_EQ(timeLeftText(timeLeft(r.songs, r.current, r.position, r.lastRepeats)), r.text) << r.name;
+        EXPECT_EQ(timeLeftText(timeLeft(r.songs, r.tempos, r.current, r.position, r.lastRepeats)), r.text)
+            << r.name;
+    EXPECT_EQ(timeLeftText(noTimeLeft()), "残り 0分0秒");
     EXPECT_EQ(timeLeftText(std::nullopt), "残り 計算中");
     // A second begun is a second left.
     TimeLeft oneUs;
@@ -108,8 +118,8 @@ TEST(SetClock, ANewerListWinsOverAnOlderRead)
 
 TEST(SetClock, RunsThroughAMedleyWithAnUnknownSong)
 {
+    qint64 now = 1'000'000; // the window's clock reads it until the window goes
     TestApp app;
-    qint64 now = 1'000'000;
     const QString a = app.makeFile("a.mid", songBytes(120)); // 60 s
     const QString b = app.makeFile("b.mid", "not a MIDI file");
     const QString c = app.makeFile("c.mid", songBytes(60)); // 30 s
@@ -169,6 +179,60 @@ TEST(SetClock, RunsThroughAMedleyWithAnUnknownSong)
     w->songLengths->waitForResult();
     EXPECT_EQ(w->lblElapsed->text(), "経過 0分0秒");
     EXPECT_EQ(w->lblTimeLeft->text(), "残り 約1分30秒以上");
+}
+
+// The set clock of a show whose first song is played at double tempo, with
+// QS mode on for the last song: once that has ended, the set is over, also
+// while the song stands by again, until a song is started.
+TEST(SetClock, CountsEachSongAtItsTempoAndShowsTheSetOverAfterTheLastSong)
+{
+    TestApp app;
+    const QString a = app.makeFile("a.mid", songBytes(120)); // 60 s, 30 s at 200 %
+    const QString b = app.makeFile("b.mid", songBytes(60));  // 30 s
+    app.device.setSong(a, {480, 0});
+    app.device.setSong(b, {240, 0});
+    const QString list = app.makeList("set.mnu", {"0 " + a, "0 " + b});
+    app.makeFile("set.mnu.kzs", ("Kazoon song settings 1\r\n0\t200\t100\t" + a + "\r\n").toUtf8());
+    app.start();
+    TfrmMain *w = app.main();
+    app.dialogs.openFile(list);
+    w->action("mnuOpenItem")->trigger();
+    QCoreApplication::processEvents();
+    w->songLengths->waitForResult();
+    ASSERT_EQ(w->Player().Adjust().tempoPercent, 200);
+    EXPECT_EQ(w->lblTimeLeft->text(), "残り 1分0秒");
+
+    w->action("ButtonPlay")->trigger();
+    app.device.advance(240); // half of the song: 15 s at its tempo
+    w->PlayTimerTimer();
+    w->refreshSetClock();
+    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分45秒");
+
+    app.device.finish();
+    app.device.deliverNotifications();
+    ASSERT_EQ(w->lstLive->itemIndex(), 1);
+    w->refreshSetClock();
+    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分30秒");
+
+    w->mnuQsItemClick();
+    w->ButtonSBClick();
+    app.device.advance(15);
+    w->PlayTimerTimer();
+    ASSERT_EQ(w->playerState, StandbyDone);
+    w->ButtonPlayClick();
+    app.device.finish();
+    w->PlayTimerTimer(); // the end, and the last song stands by again
+    ASSERT_EQ(w->playerState, StandingBy);
+    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分0秒");
+    app.device.advance(15);
+    w->PlayTimerTimer();
+    ASSERT_EQ(w->playerState, StandbyDone);
+    w->refreshSetClock();
+    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分0秒") << "a song stood by is not yet started";
+
+    // Enter starts the last song once more: its rest from the standby step.
+    w->ButtonPlayClick();
+    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分29秒");
 }
 
 } // namespace

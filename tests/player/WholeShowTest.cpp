@@ -4,6 +4,7 @@
 
 #include "support/EngineShow.h"
 #include "app/MainWindow.h"
+#include "options/TfrmOption.h"
 #include "player/engine/OutputText.h"
 
 using namespace kazoon;
@@ -123,4 +124,50 @@ TEST(WholeShow, AnOutputLostMidSongStopsTheShowAtTheNextTickAndEnterPlaysOn)
     EXPECT_TRUE(m->playing);
     EXPECT_GT(m->lblStep->text().toInt(), step);
     EXPECT_EQ(show.app.dialogs.boxes.size(), 1);
+}
+
+// QS mode with the standby kept silent, on songs that start with notes: the
+// audience hears each song only from its start, and nothing is left ringing.
+TEST(WholeShow, SilentStandbyLetsTheSongsSoundOnlyFromTheirStart)
+{
+    Show show;
+    TfrmMain *m = show.open({"0", "0"});
+    m->frmOption->chkOnMute->setChecked(true);
+    m->mnuQsItemClick();
+    ASSERT_EQ(m->playerState, QsWaiting);
+    const auto count = [&show](int key) {
+        const std::vector<int> keys = show.noteOnKeys();
+        return std::count(keys.begin(), keys.end(), key);
+    };
+
+    m->ButtonSBClick();
+    for (int i = 0; i < 100 && m->playerState != StandbyDone; ++i)
+        show.tick(m);
+    ASSERT_EQ(m->playerState, StandbyDone);
+    EXPECT_EQ(count(61), 0) << "the standby run of song one was heard";
+
+    // Song one sounds from the standby step (its notes at steps 16, 20, 24
+    // and 28); song two then stands by on its own, silent too.
+    m->ButtonPlayClick();
+    for (int i = 0; i < 200 && m->songIndex == 0; ++i)
+        show.tick(m);
+    for (int i = 0; i < 100 && m->playerState != StandbyDone; ++i)
+        show.tick(m);
+    ASSERT_EQ(m->playerState, StandbyDone);
+    EXPECT_EQ(count(61), 4);
+    EXPECT_EQ(count(62), 0) << "the standby run of song two was heard";
+
+    m->ButtonPlayClick();
+    for (int i = 0; i < 200 && m->playerState == Playing; ++i)
+        show.tick(m);
+    EXPECT_EQ(count(62), 4);
+    int sounding = 0;
+    for (const auto &msg : show.output->messages()) {
+        const int kind = msg.bytes.size() == 3 ? msg.bytes[0] & 0xF0 : 0;
+        if (kind == 0x90 && msg.bytes[2] > 0)
+            ++sounding;
+        else if (kind == 0x80 || (kind == 0x90 && msg.bytes[2] == 0))
+            sounding = std::max(0, sounding - 1);
+    }
+    EXPECT_EQ(sounding, 0);
 }

@@ -48,6 +48,7 @@ void FakeDevice::Open(const std::string &fileName)
     endSet_ = false;
     adjust_ = {};
     notifyNext_ = true;
+    muteNext_ = false;
     notifyPending_ = false;
     mode_ = DeviceMode::Stopped;
 }
@@ -102,6 +103,8 @@ void FakeDevice::startPlay(bool notify)
     notifyPending_ = notify;
     lastPlayNotify = notify;
     notifyNext_ = true;
+    lastPlayMuted = muteNext_;
+    muteNext_ = false;
     if (position_ >= playEnd_) {
         position_ = std::max(position_, playEnd_);
         mode_ = DeviceMode::Stopped;
@@ -146,7 +149,9 @@ void FakeDevice::Resume()
     calls << QStringLiteral("Resume");
     if (failing("Resume"))
         return;
+    muteNext_ = false;
     if (mode_ == DeviceMode::Paused) {
+        lastPlayMuted = false;
         mode_ = DeviceMode::Playing;
         endNotified();
         notifyPending_ = notifyNext_;

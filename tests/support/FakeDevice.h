@@ -48,6 +48,7 @@ public:
     QStringList calls;           // every command, e.g. "Open a.mid", "Seek 16", "Play"
     std::string openFile;        // empty when closed
     bool lastPlayNotify = false; // whether the last Play/Resume asked for notification
+    bool lastPlayMuted = false;  // whether the last Play/Resume kept its note-ons back
 
     // SequencerDevice
     void Open(const std::string &fileName) override;
@@ -65,6 +66,7 @@ public:
     void SetNotifyNext(bool notify) override { notifyNext_ = notify; }
     void SetEndPosition(std::int64_t position) override { endPosition_ = position; endSet_ = true; }
     std::int64_t EndPosition() const override { return endPosition_; }
+    void SetMuteNotesNext(bool mute) override { muteNext_ = mute; }
     void SetAdjust(const engine::SongAdjust &adjust) override;
     engine::SongAdjust Adjust() const override { return adjust_; }
     int Error() const override { return error_; }
@@ -91,6 +93,7 @@ private:
     std::int64_t playEnd_ = 0;
     bool endSet_ = false;
     bool notifyNext_ = true;
+    bool muteNext_ = false;
     bool notifyPending_ = false; // a notified command is running
     int generation_ = 0;
     std::vector<int> pending_;   // generations of posted notifications

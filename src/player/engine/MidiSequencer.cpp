@@ -144,6 +144,7 @@ void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> cha
         request.fromTick = playFromTick_;
         request.toTick = playToTick_;
         request.chase = chase.get();
+        request.muteNotes = playMuted_;
     }
     request.gmReset = gmReset_;
     std::uint64_t taken = 0;
@@ -194,6 +195,7 @@ void MidiSequencer::Open(const std::string &fileName)
     format_ = TimeFormat::Steps;
     positionTick_ = 0;
     endArmed_ = false;
+    muteNext_ = false;
     adjust_ = {};
     transport_.setAdjust(adjust_);
     ++resetId_;
@@ -248,14 +250,15 @@ void MidiSequencer::Play()
     requireOpen();
     beginCommand();
     const bool notify = std::exchange(notifyNext_, true);
+    const bool mute = std::exchange(muteNext_, false);
     std::int64_t to = songEndTick();
     if (std::exchange(endArmed_, false))
         to = toTick(endPosition_);
     halt();
-    startPlay(positionTick_, to, notify);
+    startPlay(positionTick_, to, notify, mute);
 }
 
-void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify)
+void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute)
 {
     if (!output_->recover()) {
         error_ = device_error::PortInUse;
@@ -276,6 +279,7 @@ void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool n
     playId_ = ++lastPlayId_;
     playFromTick_ = fromTick;
     playToTick_ = toTick;
+    playMuted_ = mute;
     mode_ = DeviceMode::Playing;
     std::shared_ptr<const std::vector<std::uint32_t>> chase;
     if (fromTick > 0)
@@ -310,6 +314,7 @@ void MidiSequencer::Pause()
 void MidiSequencer::Resume()
 {
     requireOpen();
+    muteNext_ = false; // a resumed song sounds
     refresh();
     if (mode_ == DeviceMode::Stopped) {
         Play(); // a stopped song cannot resume: it starts
@@ -328,7 +333,7 @@ void MidiSequencer::Resume()
     }
     const std::int64_t to = playToTick_;
     halt();
-    startPlay(positionTick_, to, notify);
+    startPlay(positionTick_, to, notify, false);
 }
 
 void MidiSequencer::SetAdjust(const SongAdjust &adjust)

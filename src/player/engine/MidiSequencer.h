@@ -53,6 +53,7 @@ public:
     void SetNotifyNext(bool notify) override { notifyNext_ = notify; }
     void SetEndPosition(std::int64_t position) override;
     std::int64_t EndPosition() const override { return endPosition_; }
+    void SetMuteNotesNext(bool mute) override { muteNext_ = mute; }
     void SetAdjust(const SongAdjust &adjust) override;
     SongAdjust Adjust() const override { return adjust_; }
     int Error() const override { return error_; }
@@ -65,7 +66,7 @@ private:
     std::int64_t currentTick() const;
     void halt();
     void lose();
-    void startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify);
+    void startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute);
     void submit(std::shared_ptr<const std::vector<std::uint32_t>> chase = nullptr);
     void postCompletion();
     void onPlayFinished(std::uint64_t playId);
@@ -94,6 +95,8 @@ private:
     std::uint64_t generation_ = 0;                   // changes when a song is opened or closed
     std::uint64_t notifyPlayId_ = 0;                 // the play whose completion is owed
     bool notifyNext_ = true;
+    bool muteNext_ = false;
+    bool playMuted_ = false; // the running play sends no note-ons
     bool endArmed_ = false;
     std::int64_t endPosition_ = 0;
     SongAdjust adjust_;

@@ -71,7 +71,10 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
             if (time >= untilUs)
                 break;
             ++cursor_;
-            if (!sendSong(current_.song->message(e), time)) {
+            const std::span<const std::uint8_t> m = current_.song->message(e);
+            if (current_.muteNotes && m.size() >= 3 && (m[0] & 0xF0) == 0x90 && m[2] != 0)
+                continue;
+            if (!sendSong(m, time)) {
                 finish(e.tick, true);
                 break;
             }

@@ -34,6 +34,7 @@ struct PlayRequest {
     std::int64_t toTick = 0;
     const std::vector<std::uint32_t> *chase = nullptr;
     bool gmReset = false; // a new resetId also sends the GM System On and lets the module settle
+    bool muteNotes = false; // the song's note-ons are left out; all else, note-offs too, goes out
 };
 
 // The GM System On message, and how long a sound module may take over it

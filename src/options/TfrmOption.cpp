@@ -216,7 +216,7 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
         lblRemoteBinding[i] = new QLabel(RemotePage);
         lblRemoteBinding[i]->setObjectName(QStringLiteral("lblRemoteBinding%1").arg(i));
         lblRemoteBinding[i]->setGeometry(112, y + 4, 112, 16);
-        lblRemoteBinding[i]->setAccessibleName(caption + QStringLiteral("の割り当て"));
+        lblRemoteBinding[i]->setAccessibleDescription(caption + QStringLiteral("の割り当て"));
         cmdRemoteLearn[i] = new QPushButton(QStringLiteral("学習"), RemotePage);
         cmdRemoteLearn[i]->setObjectName(QStringLiteral("cmdRemoteLearn%1").arg(i));
         cmdRemoteLearn[i]->setGeometry(226, y, 48, 24);
@@ -239,8 +239,9 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     cmbDriver->setAccessibleName(QStringLiteral("オーディオ"));
     spnPeriodSize->setAccessibleName(QStringLiteral("バッファの長さ(フレーム)"));
     spnPeriods->setAccessibleName(QStringLiteral("バッファの数"));
-    lblLatency->setAccessibleName(QStringLiteral("遅延"));
     cmbPort->setAccessibleName(QStringLiteral("外部MIDIポート"));
+    // A label that shows a value is read as its value; this says what it is.
+    lblLatency->setAccessibleDescription(QStringLiteral("遅延"));
 
     OKBtn = named(new QPushButton(QStringLiteral("OK"), this), "OKBtn", QRect(184, 316, 75, 25));
     OKBtn->setDefault(true);

@@ -1,10 +1,12 @@
 #include "app/Dialogs.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QMessageBox>
 
 namespace kazoon {
@@ -64,11 +66,17 @@ QString QtDialogs::getSaveFileName(QWidget *parent, const QString &folder, const
 
 bool QtDialogs::chooseFont(QWidget *parent, QFont &font)
 {
-    bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, font, parent);
-    if (ok)
-        font = chosen;
-    return ok;
+    // Qt's own dialog, without its effects group: the program keeps no
+    // underline or strike-out in a font, so it offers none.
+    QFontDialog dialog(font, parent);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    for (QGroupBox *group : dialog.findChildren<QGroupBox *>())
+        if (!group->findChildren<QCheckBox *>().isEmpty())
+            group->hide();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    font = dialog.selectedFont();
+    return true;
 }
 
 bool QtDialogs::chooseColor(QWidget *parent, QColor &color)

@@ -421,6 +421,10 @@ void TfrmOption::cmdFontClick()
     QFont font = wrd->lblWrd->font();
     if (!main_->dialogs().chooseFont(this, font))
         return;
+    // The lyrics font has no effects: the settings keep only bold and
+    // italic, so an underline would be shown now and gone at the next start.
+    font.setUnderline(false);
+    font.setStrikeOut(false);
     lblDmy->setFont(font);
     // The font dialog offers no colour: the text colour is the window's again.
     setPendingColors(wrd->foreColor(), pendingBackColor_);

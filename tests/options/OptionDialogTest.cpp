@@ -240,6 +240,25 @@ TEST_F(OptionDialog, TheLyricsDesignReachesTheLyricsWindowOnlyOnOk)
     EXPECT_EQ(app.dialogs.fontRequests, 1);
 }
 
+TEST_F(OptionDialog, UnderlineAndStrikeOutFromTheFontDialogNeverReachTheLyrics)
+{
+    start();
+    QFont chosen("IPAGothic", 20);
+    chosen.setBold(true);
+    chosen.setUnderline(true);
+    chosen.setStrikeOut(true);
+    app.dialogs.font(chosen);
+    open([](TfrmOption *o) {
+        o->cmdFont->click();
+        o->OKBtn->click();
+    });
+    const QFont lyrics = w->frmWrd->lblWrd->font();
+    EXPECT_EQ(lyrics.pointSize(), 20);
+    EXPECT_TRUE(lyrics.bold());
+    EXPECT_FALSE(lyrics.underline());
+    EXPECT_FALSE(lyrics.strikeOut());
+}
+
 TEST(OptionRules, TheLyricsCardsAreLookedUpAgainOnlyWhenTheFolderRuleChanged)
 {
     const struct {

@@ -70,9 +70,16 @@ bool QtDialogs::chooseFont(QWidget *parent, QFont &font)
     // underline or strike-out in a font, so it offers none.
     QFontDialog dialog(font, parent);
     dialog.setOption(QFontDialog::DontUseNativeDialog);
-    for (QGroupBox *group : dialog.findChildren<QGroupBox *>())
-        if (!group->findChildren<QCheckBox *>().isEmpty())
-            group->hide();
+    const QList<QGroupBox *> groups = dialog.findChildren<QGroupBox *>();
+    for (QGroupBox *effects : groups) {
+        if (effects->findChildren<QCheckBox *>().isEmpty())
+            continue;
+        // The sample beside it took its height from it.
+        for (QGroupBox *sample : groups)
+            if (sample != effects)
+                sample->setMinimumHeight(effects->sizeHint().height());
+        effects->hide();
+    }
     if (dialog.exec() != QDialog::Accepted)
         return false;
     font = dialog.selectedFont();

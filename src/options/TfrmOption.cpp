@@ -12,6 +12,8 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTabWidget>
 #include <algorithm>
 
@@ -41,6 +43,33 @@ W *named(W *widget, const char *name, QRect geometry)
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(geometry);
     return widget;
+}
+
+// The x at which `bar` shows `value` (its handle's centre, its tick), in
+// the bar's parent.
+int barX(const QSlider *bar, int value)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = option.sliderValue = value;
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    option.tickPosition = bar->tickPosition();
+    option.tickInterval = bar->tickInterval();
+    option.upsideDown = bar->invertedAppearance() != (option.direction == Qt::RightToLeft);
+    const QRect handle =
+        bar->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, bar);
+    return bar->x() + handle.center().x();
+}
+
+// Gives a label the size of its text, its middle at `x`, its top at `top`.
+void placeCentred(QLabel *label, int x, int top)
+{
+    const QSize size = label->sizeHint();
+    label->setGeometry(x - (size.width() - 1) / 2, top, size.width(), size.height());
 }
 
 const QString kDefaultLyricsFont = QStringLiteral("ＭＳ Ｐ明朝");
@@ -118,9 +147,29 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     StepBar->setPageStep(4);
     StepBar->setTickInterval(1);
     StepBar->setTickPosition(QSlider::TicksBelow);
-    named(new QLabel(QStringLiteral("-15"), group1), "Label3", QRect(8, 74, 24, 14));
-    named(new QLabel(QStringLiteral("0"), group1), "Label5", QRect(140, 74, 12, 14));
-    named(new QLabel(QStringLiteral("+16"), group1), "Label7", QRect(284, 74, 24, 14));
+    // The bar only as high as its style needs, so that the scale under it
+    // stays close to its ticks: a bold mark, and the value under the mark,
+    // at both ends and at zero, each centred on the bar's place for it.
+    StepBar->resize(StepBar->width(), StepBar->sizeHint().height());
+    QFont markFont = font();
+    markFont.setBold(true);
+    const struct {
+        const char *mark, *number;
+        const char16_t *text;
+        int value;
+    } scale[] = {{"Panel3", "Label3", u"-15", -15}, {"Panel5", "Label5", u"0", 0}, {"Panel4", "Label7", u"+16", 16}};
+    for (const auto &s : scale) {
+        const int x = barX(StepBar, s.value);
+        auto *mark = new QLabel(QStringLiteral("|"), group1);
+        mark->setObjectName(QLatin1String(s.mark));
+        mark->setFont(markFont);
+        mark->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        placeCentred(mark, x, StepBar->geometry().bottom() + 1);
+        auto *number = new QLabel(QString::fromUtf16(s.text), group1);
+        number->setObjectName(QLatin1String(s.number));
+        number->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        placeCentred(number, x, mark->geometry().bottom() + 1);
+    }
     txtBer = named(new QLineEdit(QStringLiteral("0"), group1), "txtBer", QRect(12, 100, 25, 20));
     txtBer->setReadOnly(true);
     UpDown = named(new QSpinBox(group1), "UpDown", QRect(38, 100, 18, 20));

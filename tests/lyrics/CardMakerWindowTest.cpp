@@ -50,7 +50,8 @@ bool withMaker(TestApp &app, Script script)
             return int(QDialog::Rejected);
         ran = true;
         bool closed = false;
-        QObject::connect(maker, &QDialog::finished, maker, [&closed] { closed = true; });
+        QObject watch; // the connection ends with this script
+        QObject::connect(maker, &QDialog::finished, &watch, [&closed] { closed = true; });
         script(*maker);
         if (!closed)
             maker->cmdClose->click();
@@ -344,7 +345,8 @@ TEST(CardMaker, UnsavedLyricsOrMarksAreNotDroppedByEscOrClose)
             app.dialogs.answer(row.answer);
         const bool ran = withMaker(app, [&](TfrmCardMaker &d) {
             bool closed = false;
-            QObject::connect(&d, &QDialog::finished, &d, [&closed] { closed = true; });
+            QObject watch; // the connection ends with this script
+            QObject::connect(&d, &QDialog::finished, &watch, [&closed] { closed = true; });
             if (row.change)
                 d.memLyrics->setPlainText(QStringLiteral("haru"));
             d.cmdPlayClick();

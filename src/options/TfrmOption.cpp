@@ -157,16 +157,20 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
         const char *mark, *number;
         const char16_t *text;
         int value;
-    } scale[] = {{"Panel3", "Label3", u"-15", -15}, {"Panel5", "Label5", u"0", 0}, {"Panel4", "Label7", u"+16", 16}};
-    for (const auto &s : scale) {
-        const int x = barX(StepBar, s.value);
+    } scale[] = {
+        {"Panel3", "Label3", u"-15", -15},
+        {"Panel5", "Label5", u"0", 0},
+        {"Panel4", "Label7", u"+16", 16},
+    };
+    for (const auto &at : scale) {
+        const int x = barX(StepBar, at.value);
         auto *mark = new QLabel(QStringLiteral("|"), group1);
-        mark->setObjectName(QLatin1String(s.mark));
+        mark->setObjectName(QLatin1String(at.mark));
         mark->setFont(markFont);
         mark->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         placeCentred(mark, x, StepBar->geometry().bottom() + 1);
-        auto *number = new QLabel(QString::fromUtf16(s.text), group1);
-        number->setObjectName(QLatin1String(s.number));
+        auto *number = new QLabel(QString::fromUtf16(at.text), group1);
+        number->setObjectName(QLatin1String(at.number));
         number->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         placeCentred(number, x, mark->geometry().bottom() + 1);
     }

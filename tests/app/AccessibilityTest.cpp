@@ -147,7 +147,8 @@ TEST(Accessibility, AScreenReaderReadsTheValueEveryLabelShowsAndItsPurposeApart)
         {m->lblTimeLeft, QString(), QStringLiteral("セットの残り時間")},
         {m->lblAdjust, QStringLiteral("♯2 120% 音量80%"), QStringLiteral("曲の設定")},
         {m->lblStep, QStringLiteral("33"), QStringLiteral("ステップ")},
-        {m->lblInfo, QStringLiteral("再生中･･･\r\n[Esc]キーで停止します。"), QStringLiteral("プレーヤーの状態")},
+        {m->lblInfo, QStringLiteral("再生中･･･\r\n[Esc]キーで停止します。"),
+         QStringLiteral("プレーヤーの状態")},
         {m->statusPanel0, QString(), QStringLiteral("曲のファイル")},
         {m->statusPanel1, QString(), QStringLiteral("曲の長さ")},
         {m->frmWrd->lblWrd, QString(), QStringLiteral("歌詞")},
@@ -168,7 +169,8 @@ TEST(Accessibility, AScreenReaderReadsTheValueEveryLabelShowsAndItsPurposeApart)
         EXPECT_TRUE(description(binding).endsWith(QStringLiteral("の割り当て")));
 
     // Every label of every window, the dialogs opened on demand too.
-    for (QWidget *window : QList<QWidget *>{m, m->frmWrdDir, m->frmOption, m->frmSelect, m->frmWrd, m->frmAbout})
+    const QList<QWidget *> windows{m, m->frmWrdDir, m->frmOption, m->frmSelect, m->frmWrd, m->frmAbout};
+    for (QWidget *window : windows)
         expectLabelsReadAsShown(window);
     m->action("ButtonStop")->trigger();
     app.dialogs.onExec([](QDialog *d) {

@@ -158,13 +158,17 @@ TEST_F(OptionDialog, BoldMarksStandAboveTheEndsAndTheZeroOfTheOffsetBar)
         // ends of the bar, half a handle in from each.
         const int handle = bar->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, bar);
         const auto xOf = [&](int value) {
-            return bar->x() + handle / 2.0 +
-                   double(value - bar->minimum()) * (bar->width() - handle) / (bar->maximum() - bar->minimum());
+            const double step = double(bar->width() - handle) / (bar->maximum() - bar->minimum());
+            return bar->x() + handle / 2.0 + (value - bar->minimum()) * step;
         };
         const struct {
             const char *mark, *number, *text;
             int value;
-        } rows[] = {{"Panel3", "Label3", "-15", -15}, {"Panel5", "Label5", "0", 0}, {"Panel4", "Label7", "+16", 16}};
+        } rows[] = {
+            {"Panel3", "Label3", "-15", -15},
+            {"Panel5", "Label5", "0", 0},
+            {"Panel4", "Label7", "+16", 16},
+        };
         for (const auto &row : rows) {
             SCOPED_TRACE(row.text);
             auto *mark = o->findChild<QLabel *>(row.mark);

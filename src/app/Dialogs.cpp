@@ -1,10 +1,12 @@
 #include "app/Dialogs.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QMessageBox>
 
 namespace kazoon {
@@ -64,11 +66,24 @@ QString QtDialogs::getSaveFileName(QWidget *parent, const QString &folder, const
 
 bool QtDialogs::chooseFont(QWidget *parent, QFont &font)
 {
-    bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, font, parent);
-    if (ok)
-        font = chosen;
-    return ok;
+    // Qt's own dialog, without its effects group: the program keeps no
+    // underline or strike-out in a font, so it offers none.
+    QFontDialog dialog(font, parent);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    const QList<QGroupBox *> groups = dialog.findChildren<QGroupBox *>();
+    for (QGroupBox *effects : groups) {
+        if (effects->findChildren<QCheckBox *>().isEmpty())
+            continue;
+        // The sample beside it took its height from it.
+        for (QGroupBox *sample : groups)
+            if (sample != effects)
+                sample->setMinimumHeight(effects->sizeHint().height());
+        effects->hide();
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    font = dialog.selectedFont();
+    return true;
 }
 
 bool QtDialogs::chooseColor(QWidget *parent, QColor &color)

@@ -41,6 +41,7 @@ public:
     // name typed without one. Empty when not confirmed.
     virtual QString getSaveFileName(QWidget *parent, const QString &folder, const QString &filter,
                                     const QString &defaultSuffix) = 0;
+    // Offers family, style and size; no underline or strike-out.
     virtual bool chooseFont(QWidget *parent, QFont &font) = 0;
     virtual bool chooseColor(QWidget *parent, QColor &color) = 0;
     // Shows a dialog of the program modally; returns QDialog::Accepted or Rejected.

@@ -4,12 +4,32 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QKeyEvent>
 #include <QStorageInfo>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 
 namespace kazoon {
+
+namespace {
+
+// Enter opens the folder (the tree's activation) and ends there: the
+// dialog's default button must not take the same key and close the dialog.
+class FolderTree : public QTreeView {
+public:
+    using QTreeView::QTreeView;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        QTreeView::keyPressEvent(event);
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            event->accept();
+    }
+};
+
+} // namespace
 
 QSize FixedRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
@@ -48,7 +68,7 @@ FolderPane::FolderPane(QWidget *parent, const QRect &driveBox, const QRect &fold
     model_ = new QFileSystemModel(this);
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setRootPath(QDir::rootPath());
-    folderTree_ = new QTreeView(this);
+    folderTree_ = new FolderTree(this);
     folderTree_->setObjectName(QStringLiteral("DirectoryListBox"));
     folderTree_->setAccessibleName(QStringLiteral("フォルダ"));
     folderTree_->setGeometry(folderTree.translated(-area.topLeft()));
@@ -111,7 +131,7 @@ void FolderPane::openFolder(const QString &folder)
     emit folderChanged(folder);
 }
 
-void FolderPane::selectDriveOfFolder()
+int FolderPane::driveOfFolder() const
 {
     int best = -1;
     qsizetype bestLength = -1;
@@ -123,11 +143,21 @@ void FolderPane::selectDriveOfFolder()
             bestLength = root.size();
         }
     }
-    driveBox_->setCurrentIndex(best);
+    return best;
+}
+
+void FolderPane::selectDriveOfFolder()
+{
+    driveBox_->setCurrentIndex(driveOfFolder());
 }
 
 void FolderPane::driveChanged()
 {
+    // The box reports every pick: the drive of the open folder picked again
+    // leaves the folder where it is.
+    const int picked = driveBox_->currentIndex();
+    if (picked >= 0 && picked == driveOfFolder())
+        return;
     const QString root = driveBox_->currentData().toString();
     if (!volumeReady(root)) {
         selectDriveOfFolder();

@@ -49,8 +49,9 @@ public:
     void setFolder(const QString &folder);
     // Sets the drive box to the volume holding the open folder.
     void selectDriveOfFolder();
-    // The drive box's volume was chosen: the tree moves to it, or the box
-    // goes back and volumeRefused tells why.
+    // The drive box's volume was chosen: when it is another than the open
+    // folder's, the tree moves to it, or the box goes back and volumeRefused
+    // tells why.
     void driveChanged();
     // Scrolls the open folder into view.
     void revealFolder();
@@ -65,6 +66,8 @@ signals:
 
 private:
     void fillDriveBox();
+    // The drive box's row of the volume holding the open folder, or -1.
+    int driveOfFolder() const;
     void openFolder(const QString &folder);
 
     QComboBox *driveBox_ = nullptr;

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <utility>
 
 #include "app/Command.h"
 #include "app/Dialogs.h"
@@ -155,9 +156,7 @@ void TfrmMain::buildLayout()
 
     // The set clock, under the panel: time since the show began, time left in the set.
     lblElapsed = label(client, "lblElapsed", QString(), QRect(24, 131, 96, 16));
-    lblElapsed->setAccessibleName(QStringLiteral("ショーの経過時間"));
     lblTimeLeft = label(client, "lblTimeLeft", QString(), QRect(124, 131, 134, 16));
-    lblTimeLeft->setAccessibleName(QStringLiteral("セットの残り時間"));
 
     statusBar_ = new QStatusBar(client);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));
@@ -172,6 +171,16 @@ void TfrmMain::buildLayout()
     statusPanel1->setAlignment(Qt::AlignCenter);
     statusBar_->addWidget(statusPanel0);
     statusBar_->addWidget(statusPanel1);
+
+    // A screen reader reads what these show (their text); what they are is
+    // their description, never a name that would hide the value.
+    const std::pair<QLabel *, const char16_t *> values[] = {
+        {lblInfo, u"プレーヤーの状態"},    {lblStep, u"ステップ"},
+        {lblElapsed, u"ショーの経過時間"}, {lblTimeLeft, u"セットの残り時間"},
+        {statusPanel0, u"曲のファイル"},   {statusPanel1, u"曲の長さ"},
+    };
+    for (const auto &[value, purpose] : values)
+        value->setAccessibleDescription(QString::fromUtf16(purpose));
 
     ToolBar = new QToolBar(client);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));

@@ -61,7 +61,7 @@ TfrmCardMaker::TfrmCardMaker(TfrmMain *main, QWidget *parent) : QDialog(parent),
 
     lblSong = new QLabel(this);
     lblSong->setObjectName(QStringLiteral("lblSong"));
-    lblSong->setAccessibleName(QStringLiteral("曲と歌詞カード"));
+    lblSong->setAccessibleDescription(QStringLiteral("曲と歌詞カード"));
 
     auto *lblLyrics = new QLabel(QStringLiteral("歌詞(&L) - 空行でページを区切ります"), this);
     memLyrics = new QPlainTextEdit(this);
@@ -96,7 +96,7 @@ TfrmCardMaker::TfrmCardMaker(TfrmMain *main, QWidget *parent) : QDialog(parent),
                          QStringLiteral("先頭に戻る"));
     lblStep = new QLabel(QStringLiteral("0"), this);
     lblStep->setObjectName(QStringLiteral("lblStep"));
-    lblStep->setAccessibleName(QStringLiteral("ステップ"));
+    lblStep->setAccessibleDescription(QStringLiteral("ステップ"));
     lblStep->setMinimumWidth(48);
     lblStep->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 

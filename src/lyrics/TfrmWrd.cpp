@@ -53,6 +53,8 @@ TfrmWrd::TfrmWrd(TfrmMain *main)
 
     lblWrd = new QLabel(PanelWrd);
     lblWrd->setObjectName(QStringLiteral("lblWrd"));
+    // Read as the lyrics it shows.
+    lblWrd->setAccessibleDescription(QStringLiteral("歌詞"));
     lblWrd->setAlignment(Qt::AlignCenter);
     lblWrd->setWordWrap(true);
     // Lyrics are shown as written, never as markup.

@@ -12,6 +12,8 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTabWidget>
 #include <algorithm>
 
@@ -41,6 +43,33 @@ W *named(W *widget, const char *name, QRect geometry)
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(geometry);
     return widget;
+}
+
+// The x at which `bar` shows `value` (its handle's centre, its tick), in
+// the bar's parent.
+int barX(const QSlider *bar, int value)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = option.sliderValue = value;
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    option.tickPosition = bar->tickPosition();
+    option.tickInterval = bar->tickInterval();
+    option.upsideDown = bar->invertedAppearance() != (option.direction == Qt::RightToLeft);
+    const QRect handle =
+        bar->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, bar);
+    return bar->x() + handle.center().x();
+}
+
+// Gives a label the size of its text, its middle at `x`, its top at `top`.
+void placeCentred(QLabel *label, int x, int top)
+{
+    const QSize size = label->sizeHint();
+    label->setGeometry(x - (size.width() - 1) / 2, top, size.width(), size.height());
 }
 
 const QString kDefaultLyricsFont = QStringLiteral("ＭＳ Ｐ明朝");
@@ -118,9 +147,33 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     StepBar->setPageStep(4);
     StepBar->setTickInterval(1);
     StepBar->setTickPosition(QSlider::TicksBelow);
-    named(new QLabel(QStringLiteral("-15"), group1), "Label3", QRect(8, 74, 24, 14));
-    named(new QLabel(QStringLiteral("0"), group1), "Label5", QRect(140, 74, 12, 14));
-    named(new QLabel(QStringLiteral("+16"), group1), "Label7", QRect(284, 74, 24, 14));
+    // The bar only as high as its style needs, so that the scale under it
+    // stays close to its ticks: a bold mark, and the value under the mark,
+    // at both ends and at zero, each centred on the bar's place for it.
+    StepBar->resize(StepBar->width(), StepBar->sizeHint().height());
+    QFont markFont = font();
+    markFont.setBold(true);
+    const struct {
+        const char *mark, *number;
+        const char16_t *text;
+        int value;
+    } scale[] = {
+        {"Panel3", "Label3", u"-15", -15},
+        {"Panel5", "Label5", u"0", 0},
+        {"Panel4", "Label7", u"+16", 16},
+    };
+    for (const auto &at : scale) {
+        const int x = barX(StepBar, at.value);
+        auto *mark = new QLabel(QStringLiteral("|"), group1);
+        mark->setObjectName(QLatin1String(at.mark));
+        mark->setFont(markFont);
+        mark->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        placeCentred(mark, x, StepBar->geometry().bottom() + 1);
+        auto *number = new QLabel(QString::fromUtf16(at.text), group1);
+        number->setObjectName(QLatin1String(at.number));
+        number->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        placeCentred(number, x, mark->geometry().bottom() + 1);
+    }
     txtBer = named(new QLineEdit(QStringLiteral("0"), group1), "txtBer", QRect(12, 100, 25, 20));
     txtBer->setReadOnly(true);
     UpDown = named(new QSpinBox(group1), "UpDown", QRect(38, 100, 18, 20));
@@ -218,7 +271,7 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
         lblRemoteBinding[i] = new QLabel(RemotePage);
         lblRemoteBinding[i]->setObjectName(QStringLiteral("lblRemoteBinding%1").arg(i));
         lblRemoteBinding[i]->setGeometry(112, y + 4, 112, 16);
-        lblRemoteBinding[i]->setAccessibleName(caption + QStringLiteral("の割り当て"));
+        lblRemoteBinding[i]->setAccessibleDescription(caption + QStringLiteral("の割り当て"));
         cmdRemoteLearn[i] = new QPushButton(QStringLiteral("学習"), RemotePage);
         cmdRemoteLearn[i]->setObjectName(QStringLiteral("cmdRemoteLearn%1").arg(i));
         cmdRemoteLearn[i]->setGeometry(226, y, 48, 24);
@@ -241,8 +294,9 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     cmbDriver->setAccessibleName(QStringLiteral("オーディオ"));
     spnPeriodSize->setAccessibleName(QStringLiteral("バッファの長さ(フレーム)"));
     spnPeriods->setAccessibleName(QStringLiteral("バッファの数"));
-    lblLatency->setAccessibleName(QStringLiteral("遅延"));
     cmbPort->setAccessibleName(QStringLiteral("外部MIDIポート"));
+    // A label that shows a value is read as its value; this says what it is.
+    lblLatency->setAccessibleDescription(QStringLiteral("遅延"));
 
     OKBtn = named(new QPushButton(QStringLiteral("OK"), this), "OKBtn", QRect(184, 316, 75, 25));
     OKBtn->setDefault(true);
@@ -425,6 +479,10 @@ void TfrmOption::cmdFontClick()
     QFont font = wrd->lblWrd->font();
     if (!main_->dialogs().chooseFont(this, font))
         return;
+    // The lyrics font has no effects: the settings keep only bold and
+    // italic, so an underline would be shown now and gone at the next start.
+    font.setUnderline(false);
+    font.setStrikeOut(false);
     lblDmy->setFont(font);
     // The font dialog offers no colour: the text colour is the window's again.
     setPendingColors(wrd->foreColor(), pendingBackColor_);

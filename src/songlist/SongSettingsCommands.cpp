@@ -24,11 +24,21 @@ void TfrmMain::buildSongSettingsCommands()
     mnuEdit->addAction(mnuSongItem);
     connect(mnuSongItem, &QAction::triggered, this, &TfrmMain::mnuSongItemClick);
 
-    auto *lblAdjust = new QLabel(lblInfo->parentWidget());
+    QWidget *panel = lblInfo->parentWidget();
+    auto *lblAdjust = new QLabel(panel);
     lblAdjust->setObjectName(QStringLiteral("lblAdjust"));
-    lblAdjust->setAccessibleName(QStringLiteral("曲の設定"));
-    lblAdjust->setGeometry(4, 45, 100, 12);
+    // A screen reader reads the settings themselves; this says what they are.
+    lblAdjust->setAccessibleDescription(QStringLiteral("曲の設定"));
     lblAdjust->setPalette(lblStep->palette());
+    // A row of its own along the bottom of the panel, under the step display,
+    // as high as the longest settings need in the panel's font.
+    lblAdjust->setText(songlist::settingsBadge(
+        {engine::SongAdjust::kMaxTranspose, engine::SongAdjust::kMaxTempo, engine::SongAdjust::kMaxVolume}));
+    const QSize longest = lblAdjust->sizeHint();
+    lblAdjust->clear();
+    const QRect inside = panel->contentsRect().adjusted(3, 0, -3, 0);
+    lblAdjust->setGeometry(inside.left(), inside.bottom() + 1 - longest.height(),
+                           inside.width(), longest.height());
     this->lblAdjust = lblAdjust;
 
     // The list's context menu offers the same for the song under the mouse,

@@ -47,7 +47,7 @@ TfrmSong::TfrmSong(TfrmMain *main, const QString &songPath, const engine::SongAd
 
     lblSong = new QLabel(shortenMiddle(QFileInfo(songPath).fileName()), this);
     lblSong->setObjectName(QStringLiteral("lblSong"));
-    lblSong->setAccessibleName(QStringLiteral("曲"));
+    lblSong->setAccessibleDescription(QStringLiteral("曲"));
     spnKey = spinBox(this, "spnKey", QStringLiteral("キー"), SongAdjust::kMinTranspose, SongAdjust::kMaxTranspose,
                      QStringLiteral(" 半音"));
     spnKey->setPrefix(QString()); // a sign shows the direction

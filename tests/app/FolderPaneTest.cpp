@@ -42,3 +42,42 @@ TEST(FolderPane, PlacesItsControlsAndReportsFolderChangesAndRefusedVolumes)
     EXPECT_EQ(pane.folder(), QDir(dir.path()).absolutePath());
     EXPECT_EQ(changed.size(), 1);
 }
+
+// The drive box reports every pick; picking the drive it already shows must
+// not send the folder back to that drive's root. Both ways of opening a
+// folder: the editor's (highlighting opens) and the chooser's (Enter opens).
+TEST(FolderPane, OnlyAnotherDriveMovesTheFolder)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("volume/sub"));
+    const QString volume = QDir(dir.path() + "/volume").absolutePath();
+    const QString sub = volume + "/sub";
+    for (const bool openOnActivate : {false, true}) {
+        SCOPED_TRACE(openOnActivate ? "chooser" : "editor");
+        QWidget owner;
+        FolderPane pane(&owner, {16, 16, 177, 18}, {16, 48, 177, 145});
+        pane.setOpenOnActivate(openOnActivate);
+        QComboBox *box = pane.driveBox();
+        box->addItem(volume, volume); // a folder standing in for a volume
+        const int other = box->count() - 1;
+        pane.setFolder(sub);
+        pane.selectDriveOfFolder();
+        ASSERT_EQ(box->currentIndex(), other);
+
+        emit box->activated(other);
+        EXPECT_EQ(pane.folder(), sub);
+
+        box->setCurrentIndex(0);
+        emit box->activated(0);
+        EXPECT_EQ(pane.folder(), box->itemData(0).toString());
+        box->setCurrentIndex(other);
+        emit box->activated(other);
+        EXPECT_EQ(pane.folder(), volume);
+
+        // The tree went to another volume while the box still shows this
+        // one: picking it is a change of drive for the folder.
+        pane.setFolder(dir.path());
+        emit box->activated(other);
+        EXPECT_EQ(pane.folder(), volume);
+    }
+}

@@ -15,6 +15,12 @@
 using namespace kazoon;
 using namespace kazoon::test;
 
+// Readable failure messages.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace {
 
 struct Chooser {
@@ -131,4 +137,35 @@ TEST(FolderChooser, VolumeThatIsNotReadyGivesTheMessageAndChangesNothing)
     EXPECT_FALSE(c.m->msgBoxOpen);
     EXPECT_EQ(c.d->DriveComboBox->currentIndex(), drive);
     EXPECT_EQ(c.d->folder(), folder);
+}
+
+TEST(FolderChooser, EnterInTheTreeOpensTheFolderAndTheChooserStaysUntilOk)
+{
+    Chooser c;
+    QDir(c.app.dir()).mkpath(QStringLiteral("a/b/c"));
+    const QString a = QDir(c.app.path(QStringLiteral("a"))).absolutePath();
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(key == Qt::Key_Return ? "Return" : "Enter");
+        c.m->frmOption->txtDir->setText(a);
+        bool stayed = false;
+        QString opened, written;
+        c.app.dialogs.onExec([&](QDialog *) {
+            c.highlight(a + QStringLiteral("/b"));
+            c.d->DirectoryListBox->setFocus();
+            QTest::keyClick(c.d->DirectoryListBox, key);
+            stayed = c.d->isVisible();
+            opened = c.d->folder();
+            written = c.txtDir();
+            // Enter on the OK button is the button's.
+            c.d->cmdOk->setFocus();
+            QTest::keyClick(c.d->cmdOk, key);
+            return int(QDialog::Rejected);
+        });
+        c.d->choose(a);
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(opened, a + QStringLiteral("/b"));
+        EXPECT_EQ(written, a);
+        EXPECT_FALSE(c.d->isVisible());
+        EXPECT_EQ(c.txtDir(), a + QStringLiteral("/b"));
+    }
 }

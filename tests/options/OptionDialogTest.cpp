@@ -2,9 +2,11 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTest>
 
 #include "app/Colors.h"
@@ -148,6 +150,51 @@ TEST_F(OptionDialog, ArrowKeysMoveTheOffsetByOneOnTheBarAndTheFieldWithinItsEnds
     });
 }
 
+TEST_F(OptionDialog, BoldMarksStandAboveTheEndsAndTheZeroOfTheOffsetBar)
+{
+    start();
+    open([](TfrmOption *o) {
+        const QSlider *bar = o->StepBar;
+        // Where the bar puts a value: the handle's centre runs between the
+        // ends of the bar, half a handle in from each.
+        const int handle = bar->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, bar);
+        const auto xOf = [&](int value) {
+            const double step = double(bar->width() - handle) / (bar->maximum() - bar->minimum());
+            return bar->x() + handle / 2.0 + (value - bar->minimum()) * step;
+        };
+        const struct {
+            const char *mark, *number, *text;
+            int value;
+        } rows[] = {
+            {"Panel3", "Label3", "-15", -15},
+            {"Panel5", "Label5", "0", 0},
+            {"Panel4", "Label7", "+16", 16},
+        };
+        for (const auto &row : rows) {
+            SCOPED_TRACE(row.text);
+            auto *mark = o->findChild<QLabel *>(row.mark);
+            auto *number = o->findChild<QLabel *>(row.number);
+            ASSERT_NE(mark, nullptr);
+            ASSERT_NE(number, nullptr);
+            EXPECT_EQ(mark->text(), "|");
+            EXPECT_TRUE(mark->font().bold());
+            EXPECT_TRUE(mark->isVisible());
+            EXPECT_EQ(number->text(), row.text);
+            EXPECT_TRUE(number->isVisible());
+            EXPECT_EQ(mark->parentWidget(), bar->parentWidget());
+            EXPECT_EQ(number->parentWidget(), bar->parentWidget());
+            // Mark over number, both on the bar's position of the value.
+            const QRect m = mark->geometry(), n = number->geometry();
+            EXPECT_NEAR(m.center().x(), n.center().x(), 1);
+            EXPECT_NEAR(m.center().x(), xOf(row.value), 1);
+            EXPECT_GE(m.top(), bar->geometry().bottom());
+            EXPECT_LT(m.bottom(), n.top());
+            EXPECT_GE(m.width(), mark->sizeHint().width());
+            EXPECT_GE(n.width(), number->sizeHint().width());
+        }
+    });
+}
+
 TEST_F(OptionDialog, OkKeepsTheChangesAndEveryOtherWayOutPutsTheSnapshotBack)
 {
     start("[QS_Mode]\nBer=2\n[Words]\nDir_Option=1\nPath=/kept\n[Lesson]\nSet=1\n");
@@ -241,6 +288,25 @@ TEST_F(OptionDialog, TheLyricsDesignReachesTheLyricsWindowOnlyOnOk)
     EXPECT_EQ(wrd->size(), QSize(TfrmWrd::kDefaultWidth, TfrmWrd::kDefaultHeight));
     EXPECT_EQ(app.dialogs.colorRequests, 2);
     EXPECT_EQ(app.dialogs.fontRequests, 1);
+}
+
+TEST_F(OptionDialog, UnderlineAndStrikeOutFromTheFontDialogNeverReachTheLyrics)
+{
+    start();
+    QFont chosen("IPAGothic", 20);
+    chosen.setBold(true);
+    chosen.setUnderline(true);
+    chosen.setStrikeOut(true);
+    app.dialogs.font(chosen);
+    open([](TfrmOption *o) {
+        o->cmdFont->click();
+        o->OKBtn->click();
+    });
+    const QFont lyrics = w->frmWrd->lblWrd->font();
+    EXPECT_EQ(lyrics.pointSize(), 20);
+    EXPECT_TRUE(lyrics.bold());
+    EXPECT_FALSE(lyrics.underline());
+    EXPECT_FALSE(lyrics.strikeOut());
 }
 
 TEST(OptionRules, TheLyricsCardsAreLookedUpAgainOnlyWhenTheFolderRuleChanged)

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 #include "EditorPane.h"
@@ -262,4 +263,21 @@ TEST_F(EditorWindow, UnreadableDriveShowsNotReadyAndReturns)
     EXPECT_FALSE(m->msgBoxOpen);
     EXPECT_EQ(sel->DriveComboBox->currentIndex(), before);
     EXPECT_EQ(sel->folder(), folder);
+}
+
+TEST_F(EditorWindow, EnterInTheFolderTreeLeavesTheEditorOpen)
+{
+    bool stayed = false;
+    app.dialogs.onExec([&](QDialog *) {
+        add("Songs", {"a.mid"});
+        EXPECT_TRUE(sel->cmdOk->isDefault());
+        sel->DirectoryListBox->setFocus();
+        QTest::keyClick(sel->DirectoryListBox, Qt::Key_Return);
+        stayed = sel->isVisible();
+        sel->cmdCan->click();
+        return int(QDialog::Rejected);
+    });
+    m->action("ButtonNew")->trigger();
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(m->lstLive->count(), 0); // the song list was not replaced
 }

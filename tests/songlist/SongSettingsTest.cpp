@@ -176,7 +176,6 @@ TEST_F(SongSettingsWindow, DialogSetsTheSongShowsItAndSavesItBesideTheList)
     EXPECT_EQ(w->lstLive->badge(0), QStringLiteral("♯2 120%"));
     EXPECT_EQ(w->lstLive->badge(1), QString());
     EXPECT_EQ(w->lblAdjust->text(), QStringLiteral("♯2 120%"));
-    EXPECT_EQ(w->lblAdjust->accessibleName(), QStringLiteral("曲の設定"));
 
     w->mnuOverItem->trigger();
     EXPECT_FALSE(w->listModified);
@@ -245,6 +244,27 @@ TEST_F(SongSettingsWindow, ListMovedWithItsSongsKeepsTheSettings)
     EXPECT_FALSE(w->listModified);
     w->lstLive->setCurrentRow(1);
     EXPECT_EQ(app.device.Adjust(), (SongAdjust{-2, 100, 90}));
+}
+
+TEST_F(SongSettingsWindow, ThePanelShowsTheWholeSettings)
+{
+    open(list());
+    QLabel *label = w->lblAdjust;
+    QWidget *stepCaption = label->parentWidget()->findChild<QLabel *>("Label2", Qt::FindDirectChildrenOnly);
+    ASSERT_NE(stepCaption, nullptr);
+    for (const SongAdjust &adjust : {SongAdjust{2, 120, 80}, SongAdjust{12, 200, 150}, SongAdjust{-12, 50, 0}}) {
+        setSong(adjust);
+        const QString shown = settingsBadge(adjust);
+        SCOPED_TRACE(shown.toStdString());
+        ASSERT_EQ(label->text(), shown);
+        // Whole, in the panel's font, and clear of the step display.
+        const QSize needed = label->sizeHint();
+        EXPECT_GE(label->width(), needed.width());
+        EXPECT_GE(label->height(), needed.height());
+        EXPECT_TRUE(label->parentWidget()->contentsRect().contains(label->geometry()));
+        EXPECT_FALSE(label->geometry().intersects(stepCaption->geometry()));
+        EXPECT_FALSE(label->geometry().intersects(w->lblStep->geometry()));
+    }
 }
 
 } // namespace

@@ -50,7 +50,10 @@ bool withMaker(TestApp &app, Script script)
             return int(QDialog::Rejected);
         ran = true;
         bool closed = false;
-        QObject::connect(maker, &QDialog::finished, maker, [&closed] { closed = true; });
+        // The dialog outlives this script: the connection goes with `guard`,
+        // before `closed` does.
+        QObject guard;
+        QObject::connect(maker, &QDialog::finished, &guard, [&closed] { closed = true; });
         script(*maker);
         if (!closed)
             maker->cmdClose->click();
@@ -188,6 +191,51 @@ TEST(CardMaker, TapsOnTheEngineRecordTheStepAtTheKeyPress)
     EXPECT_NE(m->Player().Mode(), DeviceMode::Playing);
     EXPECT_EQ(m->songIndex, 0);
     EXPECT_EQ(m->playerState, Ready);
+}
+
+TEST(CardMaker, PlayFromTheTopTapsANewTakeOverTheCardsMarks)
+{
+    MakerShow show;
+    show.app.makeFile(QStringLiteral("s1.txt"), "1\r\nharu\r\n9\r\nnatsu\r\n17\r\naki\r\n");
+    show.start();
+    show.app.dialogs.answer(mb::IdYes); // close without saving
+    const bool ran = withMaker(show.app, [&](TfrmCardMaker &d) {
+        ASSERT_EQ(d.marks(), (QList<int>{1, 9, 17}));
+        d.cmdPlayClick(); // from the top
+        ASSERT_TRUE(d.isPlaying());
+        d.tickTimer.stop();
+        show.at(1070); // display 9
+        d.cmdNextClick();
+        EXPECT_EQ(d.marks(), (QList<int>{9})) << "the first tap starts the list again";
+        EXPECT_EQ(marksIn(d.grdMarks), (QList<int>{9}));
+        d.cmdUndo->click();
+        EXPECT_EQ(d.marks(), (QList<int>{1, 9, 17})) << "undo brings the card's marks back";
+        show.at(1570);
+        d.cmdNextClick();
+        show.at(2060);
+        d.cmdNextClick();
+        EXPECT_EQ(d.marks(), (QList<int>{13, 17}));
+
+        // Stopped and played on from there: the take goes on.
+        d.cmdStopClick();
+        d.cmdPlayClick();
+        ASSERT_TRUE(d.isPlaying());
+        d.tickTimer.stop();
+        show.at(3060);
+        d.cmdNextClick();
+        EXPECT_EQ(d.marks(), (QList<int>{13, 17, 25}));
+
+        // Back to the top while playing: a new take again.
+        d.cmdPrev->click();
+        ASSERT_TRUE(d.isPlaying());
+        d.tickTimer.stop();
+        show.at(3060 + 1070);
+        d.cmdNextClick();
+        EXPECT_EQ(d.marks(), (QList<int>{9}));
+        d.cmdUndo->click();
+        EXPECT_EQ(d.marks(), (QList<int>{13, 17, 25}));
+    });
+    ASSERT_TRUE(ran);
 }
 
 TEST(CardMaker, OpensForALoadedSongOnlyAndNotWhileItPlays)
@@ -344,7 +392,8 @@ TEST(CardMaker, UnsavedLyricsOrMarksAreNotDroppedByEscOrClose)
             app.dialogs.answer(row.answer);
         const bool ran = withMaker(app, [&](TfrmCardMaker &d) {
             bool closed = false;
-            QObject::connect(&d, &QDialog::finished, &d, [&closed] { closed = true; });
+            QObject guard; // the close click after this script must not reach `closed`
+            QObject::connect(&d, &QDialog::finished, &guard, [&closed] { closed = true; });
             if (row.change)
                 d.memLyrics->setPlainText(QStringLiteral("haru"));
             d.cmdPlayClick();

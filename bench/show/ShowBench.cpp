@@ -14,6 +14,11 @@
 //   lyrics_tick_idle_ns: the lyrics part of a tick (UpdateLyricsPage) when the
 //       page stays, on a card of 256 marks; lyrics_tick_idle_allocs: heap
 //       allocations it made over all those calls (should be 0).
+//   lyrics_huge_page_load_ms / lyrics_huge_page_f5_ms / lyrics_long_line_load_ms:
+//       a song whose card opens with a page of 100,000 short lines (about
+//       500 KB), or of one line of 300,000 characters, loaded with the lyrics
+//       window up and read again with F5: from the command until the window
+//       has laid out and drawn the page.
 //   lesson_wrap_ms_p50 / lesson_wrap_ms_max: the time of the end flag to the
 //       first event of the next pass of a lesson passage, over 20 wraps.
 //   The medley and QS figures again with "_adjusted": every song with its own
@@ -234,6 +239,34 @@ void lyricsPages()
     std::printf("lyrics_tick_idle_allocs=%ld\n", allocations.load());
 }
 
+void hugeLyricsPage()
+{
+    test::EngineShow rig(engine::Driver::Mode::Manual);
+    const QString song = rig.app.path(QStringLiteral("huge.mid"));
+    test::writeQuarterNotes(song, 60, 8, 120);
+    rig.app.writeSettings(QStringLiteral("[Words]\r\nSet=1\r\nInd_Option=1\r\n"));
+    TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
+    QElapsedTimer t;
+    // The command, then the window's own layout and paint.
+    const auto timed = [&](auto command) {
+        t.start();
+        command();
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        m->frmWrd->lblWrd->repaint();
+        return double(t.nsecsElapsed()) / 1e6;
+    };
+    QString lines = QStringLiteral("0\r\n");
+    for (int i = 0; i < 100'000; ++i)
+        lines += QStringLiteral("ab%1\r\n").arg(i % 100);
+    rig.app.makeFile(QStringLiteral("huge.txt"), lines.toUtf8());
+    std::printf("lyrics_huge_page_load_ms=%.1f\n", timed([&] { m->LoadSelectedSong(); }));
+    std::printf("lyrics_huge_page_f5_ms=%.1f\n", timed([&] { m->mnuWrdEditItemClick(); }));
+    rig.app.makeFile(QStringLiteral("huge.txt"),
+                     (QStringLiteral("0\r\n") + QString(300'000, QChar(0x30E9))).toUtf8());
+    std::printf("lyrics_long_line_load_ms=%.1f\n", timed([&] { m->LoadSelectedSong(); }));
+}
+
 void lessonWrap()
 {
     constexpr int wraps = 20;
@@ -351,12 +384,25 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    medleyGap(false);
-    medleyGap(true);
-    qsStartLatency(false);
-    qsStartLatency(true);
-    remoteStartLatency();
-    lyricsPages();
-    lessonWrap();
+    // Figures named on the command line (medley, qs, remote, lyrics,
+    // huge_lyrics, lesson), or all of them.
+    const QStringList only = app.arguments().mid(1);
+    const auto wanted = [&](const char *name) { return only.isEmpty() || only.contains(QLatin1String(name)); };
+    if (wanted("medley")) {
+        medleyGap(false);
+        medleyGap(true);
+    }
+    if (wanted("qs")) {
+        qsStartLatency(false);
+        qsStartLatency(true);
+    }
+    if (wanted("remote"))
+        remoteStartLatency();
+    if (wanted("lyrics"))
+        lyricsPages();
+    if (wanted("huge_lyrics"))
+        hugeLyricsPage();
+    if (wanted("lesson"))
+        lessonWrap();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "app/TextFile.h"
 #include "lyrics/LyricsCard.h"
@@ -131,14 +132,32 @@ QString backupPath(const QString &cardPath)
 
 void TapList::tap(int stepDisplay)
 {
+    Tap done;
+    if (std::exchange(takeStarting_, false)) {
+        done.firstOfTake = true;
+        done.replaced = std::exchange(marks_, {});
+    }
     marks_.append(std::max(stepDisplay, 0));
+    undo_.append(std::move(done));
 }
 
 bool TapList::undo()
 {
-    if (marks_.isEmpty())
-        return false;
-    marks_.removeLast();
+    if (undo_.isEmpty()) {
+        // Marks read from a card go one by one, as before any tap.
+        if (marks_.isEmpty())
+            return false;
+        marks_.removeLast();
+        return true;
+    }
+    Tap last = undo_.takeLast();
+    if (last.firstOfTake) {
+        // The take stands at its start again: its next tap replaces once more.
+        marks_ = std::move(last.replaced);
+        takeStarting_ = true;
+    } else if (!marks_.isEmpty()) {
+        marks_.removeLast();
+    }
     return true;
 }
 
@@ -164,6 +183,8 @@ void TapList::setMarks(const QList<int> &marks)
     marks_.clear();
     for (int m : marks)
         marks_.append(std::max(m, 0));
+    undo_.clear();
+    takeStarting_ = false;
 }
 
 } // namespace kazoon::lyrics

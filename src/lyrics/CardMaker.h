@@ -47,25 +47,38 @@ QByteArray cardBytes(const QStringList &pages, const QList<int> &marks);
 QString backupPath(const QString &cardPath);
 
 // The marks tapped so far, in tap order: a tap appends, Undo takes back the
-// last, and each mark can be set by hand or moved by a step. Marks are never
-// below 0, the smallest mark the card reader accepts.
+// last, and each mark can be set by hand or moved by a step. A new take (a
+// play from the top) starts the list again: its first tap replaces every
+// mark from the first page on, and Undo of that tap brings them back. Marks
+// are never below 0, the smallest mark the card reader accepts.
 class TapList {
 public:
     void tap(int stepDisplay);
+    // The next tap is the first of a new take.
+    void startTake() { takeStarting_ = true; }
     // False when there was nothing to take back.
     bool undo();
+    bool canUndo() const { return !undo_.isEmpty() || !marks_.isEmpty(); }
     // False (and nothing changed) for a row that does not exist or a value
     // below 0.
     bool setMark(int row, int value);
     // Moves a mark by delta steps, stopping at 0; false for no such row.
     bool nudge(int row, int delta);
+    // Marks read from a card: no take, nothing to undo but the marks themselves.
     void setMarks(const QList<int> &marks);
-    void clear() { marks_.clear(); }
     const QList<int> &marks() const { return marks_; }
     int count() const { return int(marks_.size()); }
 
 private:
     QList<int> marks_;
+    // Per tap, what Undo brings back: the marks a take's first tap replaced,
+    // or nothing for a tap that appended.
+    struct Tap {
+        bool firstOfTake = false;
+        QList<int> replaced;
+    };
+    QList<Tap> undo_;
+    bool takeStarting_ = false;
 };
 
 } // namespace kazoon::lyrics

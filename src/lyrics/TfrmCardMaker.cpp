@@ -242,12 +242,14 @@ void TfrmCardMaker::cmdPlayClick()
     if (playing_)
         return;
     SequencerDevice &dev = main_->Player();
+    bool fromTop = false;
     try {
         if (dev.Position() >= dev.Length()) {
             dev.SeekToStart();
             if (!deviceOk())
                 return;
         }
+        fromTop = dev.Position() == 0;
         // The main window must not hear of this play's end: it would move
         // its list on to the next song.
         dev.SetNotifyNext(false);
@@ -258,6 +260,9 @@ void TfrmCardMaker::cmdPlayClick()
     }
     if (!deviceOk())
         return;
+    // A pass from the top taps the pages anew; one from the middle goes on.
+    if (fromTop)
+        taps_.startTake();
     setPlaying(true);
     showStep();
 }
@@ -390,7 +395,7 @@ void TfrmCardMaker::refreshMarks()
         page->setFlags(page->flags() & ~Qt::ItemIsEditable);
         grdMarks->setItem(row, 1, page);
     }
-    cmdUndo->setEnabled(taps_.count() > 0);
+    cmdUndo->setEnabled(taps_.canUndo());
     refreshing_ = false;
     showCurrentPage();
 }

@@ -14,6 +14,7 @@
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
 #include "app/ScreenPlacement.h"
+#include "lyrics/LyricsLabel.h"
 
 namespace kazoon {
 
@@ -51,14 +52,10 @@ TfrmWrd::TfrmWrd(TfrmMain *main)
     ToolBar->setFixedHeight(29);
     layout->addWidget(ToolBar);
 
-    lblWrd = new QLabel(PanelWrd);
+    lblWrd = new lyrics::LyricsLabel(PanelWrd);
     lblWrd->setObjectName(QStringLiteral("lblWrd"));
     // Read as the lyrics it shows.
     lblWrd->setAccessibleDescription(QStringLiteral("歌詞"));
-    lblWrd->setAlignment(Qt::AlignCenter);
-    lblWrd->setWordWrap(true);
-    // Lyrics are shown as written, never as markup.
-    lblWrd->setTextFormat(Qt::PlainText);
     QFont lyricsFont(kDefaultFont);
     lyricsFont.setPointSize(36);
     lblWrd->setFont(lyricsFont);
@@ -96,13 +93,14 @@ TfrmWrd::TfrmWrd(TfrmMain *main)
 
 void TfrmWrd::setLyrics(const QString &text)
 {
-    if (text == lyrics_)
+    // The page of the last tick is the same string: no need to compare a long page.
+    if (text.isSharedWith(lyrics_) || text == lyrics_)
         return;
     lyrics_ = text;
     // A lone CR would be drawn as a blank and push a centred line aside.
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    lblWrd->setText(shown);
+    lblWrd->setPage(shown);
 }
 
 void TfrmWrd::setCardName(const QString &cardName)

@@ -2,8 +2,9 @@
 
 #include <QWidget>
 
+#include "lyrics/LyricsLabel.h"
+
 class QAction;
-class QLabel;
 class QToolBar;
 
 namespace kazoon {
@@ -27,8 +28,9 @@ public:
     void readSettings(const IniFile &ini);
     void writeSettings(IniFile &ini) const;
 
-    // Shows `text` in lblWrd. The text it already shows is left alone, so
-    // that the play timer's ticks never redraw the label.
+    // Shows `text` in lblWrd, fitted to the window. The text it already
+    // shows is left alone, so that the play timer's ticks never redraw or
+    // lay out the label.
     void setLyrics(const QString &text);
     // The page shown, as the card holds it (lines joined with CR LF).
     const QString &lyrics() const { return lyrics_; }
@@ -47,7 +49,7 @@ public:
     QToolBar *ToolBar = nullptr;
     QAction *ButtonSB = nullptr, *ButtonPlay = nullptr, *ButtonStop = nullptr,
             *ButtonPrev = nullptr;
-    QLabel *lblWrd = nullptr;
+    lyrics::LyricsLabel *lblWrd = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

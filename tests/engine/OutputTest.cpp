@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -93,6 +94,115 @@ TEST(FluidSynthOutput, FileDriverWritesTheShowToAWaveFileInRealTime)
     for (std::size_t i = 44; i + 1 < bytes.size(); i += 2)
         loudest = std::max(loudest, std::abs(int(std::int16_t(bytes[i] | bytes[i + 1] << 8))));
     EXPECT_GT(loudest, 300) << "the song sounded in the file";
+}
+
+// The start of each hit in a WAV file of 16-bit stereo at 44.1 kHz: the first
+// frame of a 5 ms window at least four times louder than the window before.
+std::vector<double> hitSeconds(const std::vector<unsigned char> &wav)
+{
+    constexpr std::size_t kHeader = 44, kWindow = 220; // frames at 44.1 kHz
+    std::vector<double> level;
+    for (std::size_t frame = 0; kHeader + (frame + kWindow) * 4 <= wav.size(); frame += kWindow) {
+        int peak = 0;
+        for (std::size_t i = frame; i < frame + kWindow; ++i) {
+            const std::size_t at = kHeader + i * 4;
+            peak = std::max(peak, std::abs(int(std::int16_t(wav[at] | wav[at + 1] << 8))));
+        }
+        level.push_back(peak);
+    }
+    const double loudest = level.empty() ? 0 : *std::max_element(level.begin(), level.end());
+    std::vector<double> hits;
+    for (std::size_t w = 0; w < level.size(); ++w)
+        if (level[w] > loudest / 4 && level[w] > 4 * (w > 0 ? level[w - 1] : 0.0))
+            hits.push_back(double(w * kWindow) / 44100.0);
+    return hits;
+}
+
+TEST(FluidSynthOutput, FileDriverPlaysAtOnceAfterItOpens)
+{
+    // Loading a SoundFont may take longer than the watchdog waits for a
+    // silent device; on a watch three times as fast it always does. The
+    // watchdog counts from the file's start, so a play straight after it is
+    // no stalled device. Each output loads a copy of its own, as the library
+    // would lend a loaded one's samples to the next.
+    const auto fastWatch = [] {
+        return 3 * std::chrono::duration_cast<std::chrono::microseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                       .count();
+    };
+    const std::string font = FluidSynthOutput::findSoundFont("");
+    ASSERT_FALSE(font.empty());
+    const std::string song = chords();
+    const std::string base = ::testing::TempDir() + "at-once-" + std::to_string(::getpid());
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SCOPED_TRACE(attempt);
+        const std::string copy = base + "-" + std::to_string(attempt) + ".sf2";
+        std::filesystem::copy_file(font, copy, std::filesystem::copy_options::overwrite_existing);
+        PostQueue queue;
+        MidiSequencer seq(std::make_unique<FluidSynthOutput>(
+                              FluidSynthOptions{copy, {{"audio.driver", "file"}, {"audio.file.name", base + ".wav"}}, true},
+                              fastWatch),
+                          queue.poster());
+        seq.Open(song);
+        seq.Play();
+        EXPECT_EQ(seq.Error(), 0) << seq.ErrorText();
+        EXPECT_EQ(seq.Mode(), DeviceMode::Playing);
+        std::remove(copy.c_str());
+    }
+    std::remove((base + ".wav").c_str());
+}
+
+TEST(FluidSynthOutput, FileDriverKeepsItsBeatWhileTheUiThreadIsBusy)
+{
+    // Sixteen side sticks, one every 250 ms.
+    SmfWriter w(0, 480);
+    smf::Track &t = w.addTrack();
+    t.bpm(240);
+    for (int beat = 0; beat < 16; ++beat)
+        t.note(9, 37, 127, 120).delta(360);
+    const std::string song = writeSong(w, "sticks.mid");
+    const std::string wav = ::testing::TempDir() + "busy-" + std::to_string(::getpid()) + ".wav";
+    std::remove(wav.c_str());
+    {
+        auto output = std::make_unique<FluidSynthOutput>(
+            FluidSynthOptions{"", {{"audio.driver", "file"}, {"audio.file.name", wav}}, true});
+        ASSERT_EQ(output->error(), 0) << output->errorText();
+        const FluidSynthOutput &synth = *output;
+        PostQueue queue;
+        MidiSequencer seq(std::move(output), queue.poster());
+        seq.Open(song);
+        seq.Play();
+        ASSERT_EQ(seq.Error(), 0) << seq.ErrorText();
+        // The UI thread lays out a long page for two seconds, calling nothing.
+        // The file stands in for the sound card: it keeps pace with the clock
+        // on the wall meanwhile, as a card takes its samples whatever the
+        // window does.
+        const auto clockUs = [] {
+            return std::chrono::duration_cast<std::chrono::microseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+        const std::int64_t wallStart = clockUs(), fileStart = synth.nowUs();
+        std::int64_t behindUs = 0;
+        while (clockUs() - wallStart < 2'000'000)
+            behindUs = std::max(behindUs, (clockUs() - wallStart) - (synth.nowUs() - fileStart));
+        EXPECT_LT(behindUs, 300'000) << "the file fell behind the clock";
+        for (int i = 0; i < 400 && seq.Mode() != DeviceMode::Stopped; ++i) {
+            queue.runAll();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(seq.Mode(), DeviceMode::Stopped);
+    }
+    std::FILE *f = std::fopen(wav.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<unsigned char> bytes(8 << 20);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    std::fclose(f);
+    std::remove(wav.c_str());
+    const std::vector<double> hits = hitSeconds(bytes);
+    ASSERT_EQ(hits.size(), 16u);
+    for (std::size_t i = 1; i < hits.size(); ++i)
+        EXPECT_NEAR(hits[i] - hits[0], 0.25 * double(i), 0.006) << "hit " << i;
 }
 
 TEST(FluidSynthOutput, MissingSoundFontIsError337AndPlayReportsIt)

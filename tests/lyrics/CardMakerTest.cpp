@@ -148,3 +148,40 @@ TEST(CardMakerTaps, TapUndoEditAndNudge)
         EXPECT_EQ(taps.marks(), step.marks);
     }
 }
+
+TEST(CardMakerTaps, NewTakeReplacesTheMarksFromTheFirstPageAndUndoBringsThemBack)
+{
+    TapList taps;
+    taps.setMarks({1, 9, 17}); // from the song's card
+    EXPECT_TRUE(taps.canUndo());
+    taps.tap(25); // no take started: after them
+    EXPECT_EQ(taps.marks(), (QList<int>{1, 9, 17, 25}));
+    EXPECT_TRUE(taps.undo());
+
+    struct Step {
+        const char *what;
+        void (*op)(TapList &);
+        QList<int> marks;
+    };
+    const Step steps[] = {
+        {"a take's first tap replaces them all", [](TapList &t) { t.startTake(); t.tap(3); }, {3}},
+        {"the next ones go after it", [](TapList &t) { t.tap(11); }, {3, 11}},
+        {"undo takes back the last tap", [](TapList &t) { t.undo(); }, {3}},
+        {"undo of the first tap brings the old marks back", [](TapList &t) { t.undo(); },
+         {1, 9, 17}},
+        {"the take is at its start again", [](TapList &t) { t.tap(5); }, {5}},
+        {"a second take replaces the first", [](TapList &t) { t.startTake(); t.tap(2); }, {2}},
+        {"undo goes back through both takes", [](TapList &t) { t.undo(); t.undo(); }, {1, 9, 17}},
+        {"then the old marks one by one", [](TapList &t) { t.undo(); }, {1, 9}},
+        {"a take with no tap changes nothing", [](TapList &t) { t.startTake(); t.undo(); }, {1}},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.what);
+        step.op(taps);
+        EXPECT_EQ(taps.marks(), step.marks);
+    }
+    // Marks read again end the take and what there was to undo.
+    taps.setMarks({4});
+    taps.tap(8);
+    EXPECT_EQ(taps.marks(), (QList<int>{4, 8}));
+}

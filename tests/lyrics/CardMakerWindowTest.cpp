@@ -193,6 +193,51 @@ TEST(CardMaker, TapsOnTheEngineRecordTheStepAtTheKeyPress)
     EXPECT_EQ(m->playerState, Ready);
 }
 
+TEST(CardMaker, PlayFromTheTopTapsANewTakeOverTheCardsMarks)
+{
+    MakerShow show;
+    show.app.makeFile(QStringLiteral("s1.txt"), "1\r\nharu\r\n9\r\nnatsu\r\n17\r\naki\r\n");
+    show.start();
+    show.app.dialogs.answer(mb::IdYes); // close without saving
+    const bool ran = withMaker(show.app, [&](TfrmCardMaker &d) {
+        ASSERT_EQ(d.marks(), (QList<int>{1, 9, 17}));
+        d.cmdPlayClick(); // from the top
+        ASSERT_TRUE(d.isPlaying());
+        d.tickTimer.stop();
+        show.at(1070); // display 9
+        d.cmdNextClick();
+        EXPECT_EQ(d.marks(), (QList<int>{9})) << "the first tap starts the list again";
+        EXPECT_EQ(marksIn(d.grdMarks), (QList<int>{9}));
+        d.cmdUndo->click();
+        EXPECT_EQ(d.marks(), (QList<int>{1, 9, 17})) << "undo brings the card's marks back";
+        show.at(1570);
+        d.cmdNextClick();
+        show.at(2060);
+        d.cmdNextClick();
+        EXPECT_EQ(d.marks(), (QList<int>{13, 17}));
+
+        // Stopped and played on from there: the take goes on.
+        d.cmdStopClick();
+        d.cmdPlayClick();
+        ASSERT_TRUE(d.isPlaying());
+        d.tickTimer.stop();
+        show.at(3060);
+        d.cmdNextClick();
+        EXPECT_EQ(d.marks(), (QList<int>{13, 17, 25}));
+
+        // Back to the top while playing: a new take again.
+        d.cmdPrev->click();
+        ASSERT_TRUE(d.isPlaying());
+        d.tickTimer.stop();
+        show.at(3060 + 1070);
+        d.cmdNextClick();
+        EXPECT_EQ(d.marks(), (QList<int>{9}));
+        d.cmdUndo->click();
+        EXPECT_EQ(d.marks(), (QList<int>{13, 17, 25}));
+    });
+    ASSERT_TRUE(ran);
+}
+
 TEST(CardMaker, OpensForALoadedSongOnlyAndNotWhileItPlays)
 {
     TestApp app;

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fluidsynth.h>
+#include <pthread.h>
+#include <sched.h>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -183,6 +185,9 @@ bool FluidSynthOutput::startFileWriter()
         return false;
     const auto rate = static_cast<std::uint32_t>(sampleRate_);
     writeWavHeader(file, rate, 0);
+    // As for a device: the watchdog counts from now, not from before the
+    // SoundFont was loaded, so a play at once is not taken for a stall.
+    lastRenderUs_ = wallNowUs();
     fileWriter_ = std::thread([this, file, period, rate] {
         const auto frames = static_cast<std::size_t>(period);
         std::vector<float> left(frames), right(frames);
@@ -212,6 +217,15 @@ bool FluidSynthOutput::startFileWriter()
         writeWavHeader(file, rate, dataBytes);
         std::fclose(file);
     });
+    // The priority the library gives its audio threads: the file keeps pace
+    // with the clock however busy the window is, as a sound card would.
+    int priority = 0;
+    fluid_settings_getint(settings_, "audio.realtime-prio", &priority);
+    if (priority > 0) {
+        sched_param param{};
+        param.sched_priority = std::clamp(priority, sched_get_priority_min(SCHED_FIFO), sched_get_priority_max(SCHED_FIFO));
+        pthread_setschedparam(fileWriter_.native_handle(), SCHED_FIFO, &param);
+    }
     return true;
 }
 

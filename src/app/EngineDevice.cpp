@@ -6,7 +6,6 @@
 #include <QTemporaryFile>
 #include <QTimer>
 #include <algorithm>
-#include <fluidsynth.h>
 
 #include "app/IniFile.h"
 #include "player/engine/FluidSynthOutput.h"
@@ -122,7 +121,7 @@ QStringList EngineOutputControl::ports() const
 
 QStringList EngineOutputControl::soundFonts() const
 {
-    return toQt(engine::FluidSynthOutput::listSoundFonts(engine::FluidSynthOutput::soundFontFolders()));
+    return toQt(engine::installedSoundFonts());
 }
 
 QString EngineOutputControl::apply(const engine::OutputConfig &config)
@@ -161,20 +160,18 @@ namespace kazoon {
 SynthAudio EngineOutputControl::synthAudio() const
 {
     SynthAudio audio;
-    fluid_settings_t *settings = new_fluid_settings();
-    if (!settings)
+    const std::optional<engine::AudioSystems> offered = engine::audioSystems();
+    if (!offered)
         return audio;
-    fluid_settings_foreach_option(settings, "audio.driver", &audio.drivers,
-                                  [](void *data, const char *, const char *option) {
-                                      static_cast<QStringList *>(data)->append(QString::fromUtf8(option));
-                                  });
+    audio.drivers = toQt(offered->drivers);
     // The engine's own low-latency buffer, not the library's default.
     audio.periodSize = engine::kDefaultAudioPeriodSize;
     audio.periods = engine::kDefaultAudioPeriods;
-    fluid_settings_getnum_default(settings, "synth.sample-rate", &audio.sampleRate);
-    fluid_settings_getint_range(settings, "audio.period-size", &audio.minPeriodSize, &audio.maxPeriodSize);
-    fluid_settings_getint_range(settings, "audio.periods", &audio.minPeriods, &audio.maxPeriods);
-    delete_fluid_settings(settings);
+    audio.sampleRate = offered->sampleRate;
+    audio.minPeriodSize = offered->minPeriodSize;
+    audio.maxPeriodSize = offered->maxPeriodSize;
+    audio.minPeriods = offered->minPeriods;
+    audio.maxPeriods = offered->maxPeriods;
     return audio;
 }
 

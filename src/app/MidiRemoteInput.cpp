@@ -1,8 +1,6 @@
 #include "app/MidiRemoteInput.h"
 
-#include <RtMidi.h>
-
-#include "player/engine/PortOutput.h"
+#include "player/engine/PortInput.h"
 
 namespace kazoon {
 
@@ -17,58 +15,39 @@ QString remotePortUnusableText(const QString &portName)
 }
 
 MidiRemoteInput::MidiRemoteInput()
+    : input_(std::make_unique<engine::PortInput>([this](const std::uint8_t *bytes, std::size_t size) {
+          post(QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size)));
+      }))
 {
-    // Without an ALSA sequencer (or any MIDI system) RtMidi throws here; the
-    // program then runs without a remote.
-    try {
-        auto midi = std::make_unique<RtMidiIn>(RtMidi::UNSPECIFIED, "Kazoon");
-        midi->setErrorCallback([](RtMidiError::Type, const std::string &, void *) {}, nullptr);
-        midi->setCallback(
-            [](double, std::vector<unsigned char> *message, void *self) {
-                if (message && !message->empty())
-                    static_cast<MidiRemoteInput *>(self)->post(
-                        QByteArray(reinterpret_cast<const char *>(message->data()),
-                                   qsizetype(message->size())));
-            },
-            this);
-        midi_ = std::move(midi);
-    } catch (const std::exception &) {
-        midi_.reset();
-    }
 }
 
 MidiRemoteInput::~MidiRemoteInput()
 {
     close();
-    midi_.reset(); // stops RtMidi's thread before this object goes
+    input_.reset(); // stops the input's thread before this object goes
 }
+
+bool MidiRemoteInput::available() const { return input_->available(); }
 
 QStringList MidiRemoteInput::ports() const
 {
     QStringList names;
-    if (!midi_)
-        return names;
-    try {
-        for (const std::string &name : engine::PortOutput::portNames(*midi_))
-            names << QString::fromStdString(name);
-    } catch (const std::exception &) {
-    }
+    for (const std::string &name : input_->ports())
+        names << QString::fromStdString(name);
     return names;
 }
 
 QString MidiRemoteInput::open(const QString &portName)
 {
     close();
-    if (!midi_)
+    switch (input_->open(portName.toStdString())) {
+    case engine::PortInput::Opened::Ok:
+        break;
+    case engine::PortInput::Opened::NoMidi:
         return kNoMidiInputText;
-    try {
-        const int index = engine::PortOutput::findPort(engine::PortOutput::portNames(*midi_), portName.toStdString());
-        if (index < 0)
-            return remotePortMissingText(portName);
-        midi_->openPort(unsigned(index), "Kazoon remote");
-        if (!midi_->isPortOpen())
-            return remotePortUnusableText(portName);
-    } catch (const std::exception &) {
+    case engine::PortInput::Opened::NotFound:
+        return remotePortMissingText(portName);
+    case engine::PortInput::Opened::Unusable:
         return remotePortUnusableText(portName);
     }
     portName_ = portName;
@@ -79,12 +58,7 @@ void MidiRemoteInput::close()
 {
     newGeneration();
     portName_.clear();
-    if (midi_ && midi_->isPortOpen()) {
-        try {
-            midi_->closePort();
-        } catch (const std::exception &) {
-        }
-    }
+    input_->close();
 }
 
 } // namespace kazoon

@@ -4,29 +4,31 @@
 
 #include "app/RemoteInput.h"
 
-class RtMidiIn;
-
 namespace kazoon {
+
+namespace engine {
+class PortInput;
+}
 
 inline const QString kNoMidiInputText = QStringLiteral("このコンピューターにはMIDI入力がありません。");
 QString remotePortMissingText(const QString &portName);
 QString remotePortUnusableText(const QString &portName);
 
-// The system's MIDI input through RtMidi. RtMidi reads the port on a thread
-// of its own and calls back there; each message is posted to the UI thread.
+// The system's MIDI input (the engine's port input). Messages arrive on the
+// input's own thread; each is posted to the UI thread.
 class MidiRemoteInput final : public RemoteInput {
 public:
     MidiRemoteInput();
     ~MidiRemoteInput() override;
 
-    bool available() const override { return midi_ != nullptr; }
+    bool available() const override;
     QStringList ports() const override;
     QString open(const QString &portName) override;
     void close() override;
     QString portName() const override { return portName_; }
 
 private:
-    std::unique_ptr<RtMidiIn> midi_;
+    std::unique_ptr<engine::PortInput> input_;
     QString portName_;
 };
 

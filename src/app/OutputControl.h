@@ -20,6 +20,17 @@ struct SynthAudio {
     int minPeriods = 2, maxPeriods = 64;
 };
 
+// The outputs' rules that the windows share, asked of the engine so that the
+// windows need not know its outputs.
+// The latency of an audio buffer, in milliseconds.
+double audioLatencyMs(int periods, int periodSize, double sampleRate);
+// The folder of the system's SoundFonts, where a search for one begins.
+QString soundFontFolder();
+// The index in `ports` of the port that `wanted` names, or -1, as the MIDI
+// outputs and the remote find their ports: the exact name first, then the
+// name without the numbers the system adds.
+int findPort(const QStringList &ports, const QString &wanted);
+
 // The sound output as the windows see it: what is in use, what the system
 // offers, and the switch. All calls come from the UI thread.
 class OutputControl {

@@ -3,11 +3,9 @@
 #include <QFile>
 #include <QStringDecoder>
 
-#include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string>
+
+#include "platform/Files.h"
 
 namespace kazoon {
 
@@ -42,74 +40,28 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-namespace {
-
-// Closes the descriptor on every way out.
-struct Descriptor {
-    int fd;
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-} // namespace
-
 SmallFile readSmallFile(const QString &path, qint64 maxSize)
 {
     SmallFile result;
-    if (path.isEmpty())
-        return result;
-    const QByteArray name = QFile::encodeName(path);
-    // Non-blocking, so that opening a FIFO without a writer returns at once.
-    const Descriptor file{::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
-    if (file.fd < 0) {
-        result.status = errno == ENOENT || errno == ENOTDIR ? SmallFile::Missing : SmallFile::Unreadable;
-        return result;
-    }
-    struct stat info {};
-    if (::fstat(file.fd, &info) != 0) {
-        result.status = SmallFile::Unreadable;
-        return result;
-    }
-    if (!S_ISREG(info.st_mode)) {
+    std::string bytes;
+    switch (platform::readSmallFile(QFile::encodeName(path).toStdString(), maxSize, bytes)) {
+    case platform::ReadStatus::Ok:
+        result.status = SmallFile::Ok;
+        result.bytes = QByteArray(bytes.data(), qsizetype(bytes.size()));
+        break;
+    case platform::ReadStatus::Missing:
+        result.status = SmallFile::Missing;
+        break;
+    case platform::ReadStatus::NotAFile:
         result.status = SmallFile::NotAFile;
-        return result;
-    }
-    if (info.st_size > maxSize) {
+        break;
+    case platform::ReadStatus::Unreadable:
+        result.status = SmallFile::Unreadable;
+        break;
+    case platform::ReadStatus::TooLarge:
         result.status = SmallFile::TooLarge;
-        return result;
+        break;
     }
-    // Read one byte past the limit: the file may grow while it is read.
-    QByteArray bytes(qsizetype(info.st_size) + 1, Qt::Uninitialized);
-    qsizetype filled = 0;
-    for (;;) {
-        if (filled == bytes.size()) {
-            if (filled > maxSize) {
-                result.status = SmallFile::TooLarge;
-                return result;
-            }
-            bytes.resize(std::min<qsizetype>(filled * 2 + 4096, qsizetype(maxSize) + 1));
-        }
-        const ssize_t got = ::read(file.fd, bytes.data() + filled, size_t(bytes.size() - filled));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            result.status = SmallFile::Unreadable;
-            return result;
-        }
-        if (got == 0)
-            break;
-        filled += got;
-    }
-    if (filled > maxSize) {
-        result.status = SmallFile::TooLarge;
-        return result;
-    }
-    bytes.truncate(filled);
-    result.status = SmallFile::Ok;
-    result.bytes = std::move(bytes);
     return result;
 }
 

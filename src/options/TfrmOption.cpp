@@ -29,8 +29,6 @@
 #include "app/RemoteInput.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
-#include "player/engine/FluidSynthOutput.h"
-#include "player/engine/PortOutput.h"
 #include "songlist/CheckListBox.h"
 
 namespace kazoon {
@@ -74,10 +72,6 @@ void placeCentred(QLabel *label, int x, int top)
 
 const QString kDefaultLyricsFont = QStringLiteral("ＭＳ Ｐ明朝");
 const QString kMissingPort = QStringLiteral("%1(見つかりません)");
-constexpr const char *kDriverKey = "audio.driver";
-constexpr const char *kPeriodSizeKey = "audio.period-size";
-constexpr const char *kPeriodsKey = "audio.periods";
-constexpr const char *kSampleRateKey = "synth.sample-rate";
 
 // The audio systems offered, in this order and under these names, when the
 // installed synthesizer has them. Others stay as the settings name them.
@@ -88,27 +82,11 @@ const std::pair<const char *, const char *> kDrivers[] = {
     {"alsa", "ALSA"},
 };
 
-const std::string *findSetting(const engine::OutputConfig &config, const char *key)
-{
-    for (const auto &[name, value] : config.fluidSettings)
-        if (name == key)
-            return &value;
-    return nullptr;
-}
+using engine::SynthSetting;
 
-void putSetting(engine::OutputConfig &config, const char *key, const std::string &value)
+int intSetting(const engine::OutputConfig &config, SynthSetting setting, int def)
 {
-    for (auto &[name, old] : config.fluidSettings)
-        if (name == key) {
-            old = value;
-            return;
-        }
-    config.fluidSettings.emplace_back(key, value);
-}
-
-int intSetting(const engine::OutputConfig &config, const char *key, int def)
-{
-    const std::string *value = findSetting(config, key);
+    const std::string *value = config.synthSetting(setting);
     bool ok = false;
     const int number = value ? QString::fromStdString(*value).trimmed().toInt(&ok) : 0;
     return ok ? number : def;
@@ -384,7 +362,7 @@ QString TfrmOption::latencyText(int periodSize, int periods, double sampleRate)
 {
     if (sampleRate <= 0)
         return QString();
-    const double ms = engine::audioLatencyMs(periods, periodSize, sampleRate);
+    const double ms = audioLatencyMs(periods, periodSize, sampleRate);
     return QStringLiteral("%1 ミリ秒").arg(ms, 0, 'f', 1);
 }
 
@@ -637,7 +615,7 @@ void TfrmOption::outputPageShow()
     for (const auto &[name, caption] : kDrivers)
         if (audio.drivers.contains(QLatin1String(name)))
             cmbDriver->addItem(QString::fromUtf8(caption), QString::fromLatin1(name));
-    const std::string *driver = findSetting(config, kDriverKey);
+    const std::string *driver = config.synthSetting(SynthSetting::AudioDriver);
     const QString chosen = driver ? QString::fromStdString(*driver).trimmed() : QString();
     int at = cmbDriver->findData(chosen);
     if (at < 0) {
@@ -649,8 +627,8 @@ void TfrmOption::outputPageShow()
 
     spnPeriodSize->setRange(audio.minPeriodSize, audio.maxPeriodSize);
     spnPeriods->setRange(audio.minPeriods, audio.maxPeriods);
-    spnPeriodSize->setValue(intSetting(config, kPeriodSizeKey, audio.periodSize));
-    spnPeriods->setValue(intSetting(config, kPeriodsKey, audio.periods));
+    spnPeriodSize->setValue(intSetting(config, SynthSetting::PeriodSize, audio.periodSize));
+    spnPeriods->setValue(intSetting(config, SynthSetting::Periods, audio.periods));
     chkGmReset->setChecked(config.gmReset);
 
     cmbPort->clear();
@@ -676,10 +654,7 @@ void TfrmOption::refreshPorts()
     cmbPort->setCurrentIndex(-1);
     if (wanted.isEmpty())
         return;
-    std::vector<std::string> list;
-    for (const QString &name : names)
-        list.push_back(name.toStdString());
-    const int found = engine::PortOutput::findPort(list, wanted.toStdString());
+    const int found = findPort(names, wanted);
     if (found >= 0) {
         // The name stays as remembered: the numbers ALSA adds may change.
         cmbPort->setItemData(found, wanted);
@@ -707,7 +682,7 @@ void TfrmOption::updateLatency()
 {
     OutputControl *out = output();
     const engine::OutputConfig config = out ? out->config() : engine::OutputConfig();
-    const std::string *rate = findSetting(config, kSampleRateKey);
+    const std::string *rate = config.synthSetting(SynthSetting::SampleRate);
     bool ok = false;
     double sampleRate = rate ? QString::fromStdString(*rate).toDouble(&ok) : 0.0;
     if (!ok || sampleRate <= 0)
@@ -728,12 +703,12 @@ engine::OutputConfig TfrmOption::outputFromPage() const
     // A setting the file does not hold is written only when it differs from
     // the synthesizer's own default, which may improve with the library.
     const std::string driver = cmbDriver->currentData().toString().toStdString();
-    if (findSetting(config, kDriverKey) || !driver.empty())
-        putSetting(config, kDriverKey, driver); // blank: the automatic choice
-    if (findSetting(config, kPeriodSizeKey) || spnPeriodSize->value() != audio.periodSize)
-        putSetting(config, kPeriodSizeKey, std::to_string(spnPeriodSize->value()));
-    if (findSetting(config, kPeriodsKey) || spnPeriods->value() != audio.periods)
-        putSetting(config, kPeriodsKey, std::to_string(spnPeriods->value()));
+    if (config.synthSetting(SynthSetting::AudioDriver) || !driver.empty())
+        config.setSynthSetting(SynthSetting::AudioDriver, driver); // blank: the automatic choice
+    if (config.synthSetting(SynthSetting::PeriodSize) || spnPeriodSize->value() != audio.periodSize)
+        config.setSynthSetting(SynthSetting::PeriodSize, std::to_string(spnPeriodSize->value()));
+    if (config.synthSetting(SynthSetting::Periods) || spnPeriods->value() != audio.periods)
+        config.setSynthSetting(SynthSetting::Periods, std::to_string(spnPeriods->value()));
 
     const QString port = cmbPort->currentData().toString();
     if (!port.isEmpty())
@@ -771,7 +746,7 @@ void TfrmOption::cmdSoundFontClick()
     const QString current = cmbSoundFont->currentText().trimmed();
     QString folder = QFileInfo(current).absolutePath();
     if (current.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QStringLiteral("/usr/share/sounds/sf2");
+        folder = soundFontFolder();
     const QString chosen = main_->dialogs().getOpenFileName(
         this, folder, QStringLiteral("サウンドフォント(*.sf2 *.sf3);;すべてのファイル(*)"));
     if (!chosen.isEmpty())
@@ -811,10 +786,7 @@ void TfrmOption::remotePageShow()
     const QString wanted = pendingRemote_.port;
     int at = 0;
     if (!wanted.isEmpty()) {
-        std::vector<std::string> list;
-        for (const QString &name : names)
-            list.push_back(name.toStdString());
-        const int found = engine::PortOutput::findPort(list, wanted.toStdString());
+        const int found = findPort(names, wanted);
         if (found >= 0) {
             // The name stays as remembered: the numbers ALSA adds may change.
             at = found + 1;

@@ -13,7 +13,6 @@
 
 #include "app/OutputControl.h"
 #include "app/RemoteBindings.h"
-#include "player/engine/OutputConfig.h"
 
 namespace kazoon {
 

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fluidsynth.h>
 #include <fstream>
+#include <set>
 #include <thread>
 
 namespace kazoon::engine::test {
@@ -167,6 +169,55 @@ TEST(FluidSynthOutput, ListsEachSoundFontOnceInFolderAndNameOrder)
     const std::vector<std::string> expected{(root / "one" / "A.SF3").string(), (root / "one" / "b.sf2").string(),
                                             (root / "one" / "z.sf2").string()};
     EXPECT_EQ(found, expected);
+}
+
+TEST(FluidSynthOutput, TheConfiguredSoundFontOrElseTheFirstStandardOneThatIsThere)
+{
+    const std::vector<std::string> standard = {"/sf/default.sf2", "/sf/full.sf2", "/sf/small.sf2"};
+    const struct {
+        std::string configured;
+        std::set<std::string> there;
+        std::string chosen;
+    } rows[] = {
+        {"", {"/sf/default.sf2", "/sf/small.sf2"}, "/sf/default.sf2"},
+        {"", {"/sf/full.sf2", "/sf/small.sf2"}, "/sf/full.sf2"},
+        {"", {"/sf/small.sf2"}, "/sf/small.sf2"},
+        {"", {}, ""},
+        // The performer's own stays, there or not: a missing one is reported.
+        {"/mine.sf2", {"/sf/default.sf2"}, "/mine.sf2"},
+        {"/gone.sf2", {}, "/gone.sf2"},
+    };
+    for (const auto &row : rows) {
+        const auto there = [&row](const std::string &path) { return row.there.count(path) > 0; };
+        EXPECT_EQ(chooseSoundFont(row.configured, standard, there), row.chosen) << row.configured;
+    }
+}
+
+TEST(FluidSynthOutput, SettingsEditedByMeaningAreTheLibrarysOwn)
+{
+    fluid_settings_t *library = new_fluid_settings();
+    ASSERT_NE(library, nullptr);
+    OutputConfig config;
+    config.fluidSettings = {{"synth.gain", "0.6"}, {settingName(SynthSetting::Periods), "4"}};
+    for (SynthSetting setting :
+         {SynthSetting::AudioDriver, SynthSetting::PeriodSize, SynthSetting::Periods, SynthSetting::SampleRate}) {
+        EXPECT_NE(fluid_settings_get_type(library, settingName(setting)), FLUID_NO_TYPE) << settingName(setting);
+        config.setSynthSetting(setting, "1");
+    }
+    delete_fluid_settings(library);
+
+    // Changed where the file holds it, added after the rest otherwise.
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"synth.gain", "0.6"},
+        {settingName(SynthSetting::Periods), "1"},
+        {settingName(SynthSetting::AudioDriver), "1"},
+        {settingName(SynthSetting::PeriodSize), "1"},
+        {settingName(SynthSetting::SampleRate), "1"},
+    };
+    EXPECT_EQ(config.fluidSettings, expected);
+    ASSERT_NE(config.synthSetting(SynthSetting::Periods), nullptr);
+    EXPECT_EQ(*config.synthSetting(SynthSetting::Periods), "1");
+    EXPECT_EQ(OutputConfig().synthSetting(SynthSetting::AudioDriver), nullptr);
 }
 
 } // namespace

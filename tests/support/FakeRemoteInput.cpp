@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 
 #include "app/MidiRemoteInput.h"
-#include "player/engine/PortOutput.h"
+#include "app/OutputControl.h"
 
 namespace kazoon::test {
 
@@ -13,10 +13,7 @@ QString FakeRemoteInput::open(const QString &portName)
     opened << portName;
     if (!offered)
         return kNoMidiInputText;
-    std::vector<std::string> names;
-    for (const QString &n : portNames)
-        names.push_back(n.toStdString());
-    if (engine::PortOutput::findPort(names, portName.toStdString()) < 0)
+    if (findPort(portNames, portName) < 0)
         return remotePortMissingText(portName);
     open_ = portName;
     return QString();

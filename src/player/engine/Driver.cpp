@@ -1,11 +1,10 @@
 #include "player/engine/Driver.h"
 
+#include "platform/Threads.h"
 #include "player/engine/Transport.h"
 
 #include <algorithm>
 #include <chrono>
-#include <pthread.h>
-#include <sched.h>
 
 namespace kazoon::engine {
 
@@ -39,9 +38,7 @@ void Driver::attach(Transport *transport)
         return;
     quit_ = false;
     thread_ = std::thread([this] { run(); });
-    sched_param param{};
-    param.sched_priority = std::min(sched_get_priority_max(SCHED_FIFO), 70);
-    realTimePriority_ = pthread_setschedparam(thread_.native_handle(), SCHED_FIFO, &param) == 0;
+    realTimePriority_ = platform::raiseToRealTime(thread_);
 }
 
 std::int64_t Driver::nowUs() const { return mode_ == Mode::Manual ? manualNowUs_.load() : monotonicUs(); }

@@ -1,5 +1,7 @@
 #include "player/engine/FluidSynthOutput.h"
 
+#include "platform/Files.h"
+#include "platform/SoundFonts.h"
 #include "player/engine/DeviceErrors.h"
 #include "player/engine/OutputText.h"
 
@@ -14,18 +16,13 @@
 #include <pthread.h>
 #include <sched.h>
 #include <set>
-#include <sys/stat.h>
 #include <thread>
 
 namespace kazoon::engine {
 
 namespace {
 
-bool isFile(const std::string &path)
-{
-    struct stat info {};
-    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
+bool isFile(const std::string &path) { return platform::isRegularFile(path); }
 
 bool applySetting(fluid_settings_t *settings, const std::string &name, const std::string &value)
 {
@@ -53,24 +50,59 @@ bool applySetting(fluid_settings_t *settings, const std::string &name, const std
 
 } // namespace
 
-std::string FluidSynthOutput::findSoundFont(const std::string &configured)
+const char *settingName(SynthSetting setting)
+{
+    switch (setting) {
+    case SynthSetting::AudioDriver:
+        return "audio.driver";
+    case SynthSetting::PeriodSize:
+        return "audio.period-size";
+    case SynthSetting::Periods:
+        return "audio.periods";
+    case SynthSetting::SampleRate:
+        break;
+    }
+    return "synth.sample-rate";
+}
+
+std::optional<AudioSystems> audioSystems()
+{
+    fluid_settings_t *settings = new_fluid_settings();
+    if (!settings)
+        return std::nullopt;
+    AudioSystems audio;
+    fluid_settings_foreach_option(settings, "audio.driver", &audio.drivers,
+                                  [](void *data, const char *, const char *option) {
+                                      static_cast<std::vector<std::string> *>(data)->push_back(option);
+                                  });
+    fluid_settings_getnum_default(settings, "synth.sample-rate", &audio.sampleRate);
+    fluid_settings_getint_range(settings, "audio.period-size", &audio.minPeriodSize, &audio.maxPeriodSize);
+    fluid_settings_getint_range(settings, "audio.periods", &audio.minPeriods, &audio.maxPeriods);
+    delete_fluid_settings(settings);
+    return audio;
+}
+
+std::string chooseSoundFont(const std::string &configured, const std::vector<std::string> &standard,
+                            const std::function<bool(const std::string &)> &exists)
 {
     if (!configured.empty())
         return configured;
-    for (const char *path : {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-                             "/usr/share/sounds/sf2/TimGM6mb.sf2"})
-        if (isFile(path))
+    for (const std::string &path : standard)
+        if (exists(path))
             return path;
     return {};
 }
 
-std::vector<std::string> FluidSynthOutput::soundFontFolders()
+std::vector<std::string> installedSoundFonts()
 {
-    std::vector<std::string> folders = {"/usr/share/sounds/sf2", "/usr/share/sounds/sf3", "/usr/share/soundfonts",
-                                        "/usr/local/share/soundfonts"};
-    if (const char *home = std::getenv("HOME"); home && *home)
-        folders.push_back(std::string(home) + "/.local/share/soundfonts");
-    return folders;
+    return FluidSynthOutput::listSoundFonts(platform::soundFontFolders());
+}
+
+std::string soundFontFolder() { return platform::soundFontFolders().front(); }
+
+std::string FluidSynthOutput::findSoundFont(const std::string &configured)
+{
+    return chooseSoundFont(configured, platform::standardSoundFonts(), isFile);
 }
 
 std::vector<std::string> FluidSynthOutput::listSoundFonts(const std::vector<std::string> &folders)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "player/engine/Output.h"
+#include "player/engine/OutputConfig.h"
 #include "player/engine/Transport.h"
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -27,8 +29,31 @@ inline double audioLatencyMs(int periods, int periodSize, double sampleRate)
     return sampleRate > 0 ? 1000.0 * periods * periodSize / sampleRate : 0.0;
 }
 
+// The library's name for a setting that the program edits itself.
+const char *settingName(SynthSetting setting);
+
+// What the installed library offers for the synthesizer's audio.
+struct AudioSystems {
+    std::vector<std::string> drivers; // the library's names ("pulseaudio", "jack", "alsa", ...)
+    double sampleRate = 44100.0;      // the library's default
+    int minPeriodSize = 64, maxPeriodSize = 8192;
+    int minPeriods = 2, maxPeriods = 64;
+};
+// Nothing when the library cannot be asked.
+std::optional<AudioSystems> audioSystems();
+
+// The SoundFont to load: the configured one as it is (a missing one is an
+// error to report, not a reason to load another), otherwise the first of
+// `standard` that `exists`; empty when there is none.
+std::string chooseSoundFont(const std::string &configured, const std::vector<std::string> &standard,
+                            const std::function<bool(const std::string &)> &exists);
+// The SoundFonts installed in the system's and the user's folders.
+std::vector<std::string> installedSoundFonts();
+// The folder of the system's SoundFonts, where a search for one begins.
+std::string soundFontFolder();
+
 struct FluidSynthOptions {
-    std::string soundFont; // empty: the first of the usual Debian SoundFonts
+    std::string soundFont; // empty: the first of the system's standard SoundFonts
     std::vector<std::pair<std::string, std::string>> settings; // passed to the library as they are
     bool startAudio = true; // false: nothing plays until render() is called
 };
@@ -72,9 +97,8 @@ public:
     // Settings the library did not know, for diagnostics.
     const std::vector<std::string> &ignoredSettings() const { return ignored_; }
 
+    // chooseSoundFont() among the system's standard SoundFonts.
     static std::string findSoundFont(const std::string &configured);
-    // The folders where SoundFonts are installed: the system's and the user's.
-    static std::vector<std::string> soundFontFolders();
     // The SoundFonts (.sf2, .sf3) in the folders, in folder order and by name
     // within a folder; a file that several links name is listed once.
     static std::vector<std::string> listSoundFonts(const std::vector<std::string> &folders);

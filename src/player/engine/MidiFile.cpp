@@ -2,11 +2,10 @@
 
 #include "player/engine/DeviceErrors.h"
 
+#include "platform/Files.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sys/stat.h>
 
 namespace kazoon::engine {
 
@@ -225,22 +224,19 @@ Song parseMidiFile(std::span<const std::uint8_t> bytes)
 
 Song loadMidiFile(const std::string &path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        throw MidiFileError(errno == ENOENT || errno == ENOTDIR ? device_error::FileNotFound : device_error::BadFile,
-                            errno == ENOENT || errno == ENOTDIR ? file_text::kNotFound : file_text::kUnreadable);
-    if (!S_ISREG(info.st_mode))
-        throw MidiFileError(device_error::BadFile, file_text::kUnreadable);
-    if (static_cast<std::uint64_t>(info.st_size) > kMaxFileSize)
+    std::string bytes;
+    switch (platform::readSmallFile(path, static_cast<std::int64_t>(kMaxFileSize), bytes)) {
+    case platform::ReadStatus::Ok:
+        break;
+    case platform::ReadStatus::Missing:
+        throw MidiFileError(device_error::FileNotFound, file_text::kNotFound);
+    case platform::ReadStatus::TooLarge:
         throw MidiFileError(device_error::BadFile, file_text::kTooLarge);
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    case platform::ReadStatus::NotAFile:
+    case platform::ReadStatus::Unreadable:
         throw MidiFileError(device_error::BadFile, file_text::kUnreadable);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
-    in.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size()))
-        throw MidiFileError(device_error::BadFile, file_text::kUnreadable);
-    return parseMidiFile(bytes);
+    }
+    return parseMidiFile({reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()});
 }
 
 } // namespace kazoon::engine

@@ -33,6 +33,26 @@ const char *OutputConfig::deviceName(Device device)
     return "synth";
 }
 
+const std::string *OutputConfig::synthSetting(SynthSetting setting) const
+{
+    const std::string name = settingName(setting);
+    for (const auto &[key, value] : fluidSettings)
+        if (key == name)
+            return &value;
+    return nullptr;
+}
+
+void OutputConfig::setSynthSetting(SynthSetting setting, const std::string &value)
+{
+    const std::string name = settingName(setting);
+    for (auto &[key, old] : fluidSettings)
+        if (key == name) {
+            old = value;
+            return;
+        }
+    fluidSettings.emplace_back(name, value);
+}
+
 std::unique_ptr<Output> openOutput(const OutputConfig &config)
 {
     switch (config.device) {

@@ -9,6 +9,10 @@
 
 namespace kazoon::engine {
 
+// The synthesizer settings that the program edits itself, by what they do;
+// only the synthesizer knows the library's names for them.
+enum class SynthSetting { AudioDriver, PeriodSize, Periods, SampleRate };
+
 // The [Output] and [FluidSynth] sections of the settings file:
 //   [Output] Device=synth|port|none, Port=<port name>, SoundFont=<path>, GmReset=0|1
 //   [FluidSynth] <fluidsynth setting>=<value>, e.g. audio.driver=alsa, synth.gain=0.5
@@ -19,6 +23,11 @@ struct OutputConfig {
     std::string soundFont;
     std::vector<std::pair<std::string, std::string>> fluidSettings;
     bool gmReset = false; // a GM reset goes out before each song
+
+    // The value the synthesizer settings hold for `setting`, or null.
+    const std::string *synthSetting(SynthSetting setting) const;
+    // Changes the value where the settings hold it, otherwise adds it last.
+    void setSynthSetting(SynthSetting setting, const std::string &value);
 
     // "synth", "port" or "none" in any case; anything else is the synthesizer.
     static Device parseDevice(const std::string &text);

@@ -1,5 +1,6 @@
 #include "player/engine/FluidSynthOutput.h"
 
+#include "platform/Threads.h"
 #include "platform/Files.h"
 #include "platform/SoundFonts.h"
 #include "player/engine/DeviceErrors.h"
@@ -13,8 +14,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fluidsynth.h>
-#include <pthread.h>
-#include <sched.h>
 #include <set>
 #include <thread>
 
@@ -253,11 +252,8 @@ bool FluidSynthOutput::startFileWriter()
     // with the clock however busy the window is, as a sound card would.
     int priority = 0;
     fluid_settings_getint(settings_, "audio.realtime-prio", &priority);
-    if (priority > 0) {
-        sched_param param{};
-        param.sched_priority = std::clamp(priority, sched_get_priority_min(SCHED_FIFO), sched_get_priority_max(SCHED_FIFO));
-        pthread_setschedparam(fileWriter_.native_handle(), SCHED_FIFO, &param);
-    }
+    if (priority > 0)
+        platform::raiseToRealTime(fileWriter_, priority);
     return true;
 }
 

@@ -130,17 +130,21 @@ QString cardName(const QString &songFileName)
     return name.left(end) + QLatin1String("txt");
 }
 
-QString cardPath(const QString &songFileName, FolderMode mode, const QString &lyricsFolder)
+CardLocation cardPathFor(const QString &songFileName, LyricsFolderRule rule,
+                         const QString &lyricsFolder)
 {
-    QString folder;
-    if (mode == FolderMode::LyricsFolder) {
-        folder = lyricsFolder;
-        if (!folder.endsWith(QLatin1Char('/')))
-            folder += QLatin1Char('/');
-    } else {
-        folder = songFileName.left(songFileName.lastIndexOf(QLatin1Char('/')) + 1);
-    }
-    return folder + cardName(songFileName);
+    if (rule != LyricsFolderRule::OwnFolder)
+        return {songFileName.left(songFileName.lastIndexOf(QLatin1Char('/')) + 1)
+                + cardName(songFileName)};
+    QString folder = lyricsFolder;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return {folder + cardName(songFileName), lyricsFolder.isEmpty()};
+}
+
+CardLocation cardPathFor(const QString &songFileName, const LiveSettings &settings)
+{
+    return cardPathFor(songFileName, settings.lyricsFolderRule(), settings.lyricsFolder());
 }
 
 } // namespace kazoon::lyrics

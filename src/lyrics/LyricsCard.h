@@ -6,6 +6,8 @@
 #include <QStringView>
 #include <optional>
 
+#include "options/LiveSettings.h"
+
 namespace kazoon::lyrics {
 
 // A card is a few pages of lyrics; anything bigger is not a card and is
@@ -52,17 +54,23 @@ constexpr int kKeepPage = -2;  // leave the shown text as it is
 int pageForPosition(const QStringList &steps, QStringView stepDisplay, int position);
 int pageForPosition(const QList<int> &marks, QStringView stepDisplay, int position);
 
-// Where cards are kept: beside the song (RadioWrd1) or in the lyrics folder
-// of the options (RadioWrd2); the values are those of the settings file.
-enum class FolderMode { BesideSong = 1, LyricsFolder = 2 };
-
 // The card's file name: the song's file name without its last three
 // characters, followed by "txt" (Song.mid gives Song.txt). A name of fewer
 // than three characters is kept whole.
 QString cardName(const QString &songFileName);
 
-// The full path of the song's card in the given folder mode; lyricsFolder is
-// used in LyricsFolder mode only, with or without a trailing "/".
-QString cardPath(const QString &songFileName, FolderMode mode, const QString &lyricsFolder);
+// Where the song's card is kept under the lyrics folder rule: beside the
+// song, or in the lyrics folder (with or without a trailing "/"). With the
+// own-folder rule and no folder chosen the path names the card in "/", where
+// the lookup looks; noFolder tells the maker that it must not write there.
+struct CardLocation {
+    QString path;
+    bool noFolder = false;
+
+    bool operator==(const CardLocation &) const = default;
+};
+CardLocation cardPathFor(const QString &songFileName, LyricsFolderRule rule,
+                         const QString &lyricsFolder);
+CardLocation cardPathFor(const QString &songFileName, const LiveSettings &settings);
 
 } // namespace kazoon::lyrics

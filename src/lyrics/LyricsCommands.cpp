@@ -59,13 +59,8 @@ void TfrmMain::ShowLyricsCard()
         lyrics::LyricsCard card;
         // Without a song there is no name to look for (an empty name would
         // find a file called "txt" in the working folder).
-        if (!songFileName.isEmpty()) {
-            const auto mode = settings.lyricsFolderRule() == LyricsFolderRule::OwnFolder
-                                  ? lyrics::FolderMode::LyricsFolder
-                                  : lyrics::FolderMode::BesideSong;
-            card = lyrics::readLyricsCard(
-                lyrics::cardPath(songFileName, mode, settings.lyricsFolder()));
-        }
+        if (!songFileName.isEmpty())
+            card = lyrics::readLyricsCard(lyrics::cardPathFor(songFileName, settings).path);
         lyricsLookedUp = true;
         if (!card.usable()) {
             lyricsMissing = true;

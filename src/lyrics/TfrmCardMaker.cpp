@@ -20,6 +20,7 @@
 #include "app/ShortText.h"
 #include "app/TextFile.h"
 #include "lyrics/LyricsCard.h"
+#include "player/PlayerSupport.h"
 #include "player/SequencerDevice.h"
 
 namespace kazoon {
@@ -41,13 +42,6 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
     // Enter belongs to the lyrics field; no button fires on it by itself.
     b->setAutoDefault(false);
     return b;
-}
-
-lyrics::FolderMode folderMode(const LiveSettings &settings)
-{
-    return settings.lyricsFolderRule() == LyricsFolderRule::OwnFolder
-               ? lyrics::FolderMode::LyricsFolder
-               : lyrics::FolderMode::BesideSong;
 }
 
 } // namespace
@@ -171,20 +165,19 @@ TfrmCardMaker::TfrmCardMaker(TfrmMain *main, QWidget *parent) : QDialog(parent),
 int TfrmCardMaker::make(const QString &songFileName)
 {
     songFileName_ = songFileName;
-    const LiveSettings settings = main_->liveSettings();
-    cardPath_ = lyrics::cardPath(songFileName, folderMode(settings), settings.lyricsFolder());
-    // Without a folder the path would name the root of the file system.
-    noLyricsFolder_ = folderMode(settings) == lyrics::FolderMode::LyricsFolder
-                      && settings.lyricsFolder().isEmpty();
+    const lyrics::CardLocation card = lyrics::cardPathFor(songFileName, main_->liveSettings());
+    cardPath_ = card.path;
+    // Without a folder the path names the root of the file system.
+    noLyricsFolder_ = card.noFolder;
     lblSong->setText(QStringLiteral("曲: %1\r\n歌詞カード: %2")
                          .arg(shortenMiddle(QFileInfo(songFileName).fileName()),
                               shortenMiddle(cardPath_)));
     // A card the song already has is the start: its pages and marks.
-    const lyrics::LyricsCard card = lyrics::readLyricsCard(cardPath_);
+    const lyrics::LyricsCard existing = lyrics::readLyricsCard(cardPath_);
     refreshing_ = true;
-    memLyrics->setPlainText(card.usable() ? lyrics::textFromPages(card.pages) : QString());
+    memLyrics->setPlainText(existing.usable() ? lyrics::textFromPages(existing.pages) : QString());
     refreshing_ = false;
-    taps_.setMarks(card.usable() ? card.marks : QList<int>());
+    taps_.setMarks(existing.usable() ? existing.marks : QList<int>());
     refreshMarks();
     changed_ = false;
 
@@ -205,13 +198,10 @@ QStringList TfrmCardMaker::pages() const
 
 bool TfrmCardMaker::deviceOk()
 {
-    SequencerDevice &dev = main_->Player();
-    if (dev.Error() == 0)
-        return true;
-    main_->CheckPlayerError();
-    if (main_->portInUse) {
-        main_->portInUse = false;
-        return false;
+    switch (player::checkDevice(*main_)) {
+    case player::DeviceCheck::Ok: return true;
+    case player::DeviceCheck::PortBusy: return false;
+    case player::DeviceCheck::Fatal: break;
     }
     // The main window is ending the program; nothing more is played here.
     restored_ = true;
@@ -549,9 +539,7 @@ void TfrmCardMaker::restore()
     } catch (const DeviceError &) {
     }
     setPlaying(false);
-    if (dev.Error() != 0)
-        main_->CheckPlayerError();
-    main_->portInUse = false;
+    player::checkDevice(*main_);
 }
 
 bool TfrmCardMaker::eventFilter(QObject *watched, QEvent *event)

@@ -17,13 +17,12 @@ namespace kazoon {
 
 namespace player {
 
-bool refusedByBusyPort(TfrmMain &w)
+DeviceCheck checkDevice(TfrmMain &w)
 {
+    const DeviceCheck result = deviceCheck(w.Player().Error());
     w.CheckPlayerError();
-    if (!w.portInUse)
-        return false;
     w.portInUse = false;
-    return true;
+    return result;
 }
 
 void startOnce(QTimer &timer)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "player/PlayerState.h"
+#include "player/engine/DeviceErrors.h"
 
 namespace kazoon::player {
 
@@ -26,6 +27,13 @@ QString infoText(int playerState)
     case Lesson: return QStringLiteral("レッスンモードです。\r\nリストの移動はできません。");
     default: return QString();
     }
+}
+
+DeviceCheck deviceCheck(int error)
+{
+    if (error == 0)
+        return DeviceCheck::Ok;
+    return error == device_error::PortInUse ? DeviceCheck::PortBusy : DeviceCheck::Fatal;
 }
 
 namespace {

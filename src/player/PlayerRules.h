@@ -14,6 +14,12 @@ QString lengthText(std::int64_t smpte);
 // that have none (the panel then keeps what it shows).
 QString infoText(int playerState);
 
+// What a device error code means for the command that met it: nothing, a
+// busy output port (the command gives up and leaves the panel as it was), or
+// a failure that ends the program.
+enum class DeviceCheck { Ok, PortBusy, Fatal };
+DeviceCheck deviceCheck(int error);
+
 // What a position key asks of the position bar. Position 0 holds two stops,
 // step 0 and step 1, told apart by the step display `d`.
 struct PositionMove {

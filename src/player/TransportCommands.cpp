@@ -18,7 +18,7 @@ void TfrmMain::ButtonPlayClick()
     if (playerState == StandbyDone) {
         dev.SetNotifyNext(true);
         dev.Resume();
-        if (player::refusedByBusyPort(*this))
+        if (player::checkDevice(*this) == player::DeviceCheck::PortBusy)
             return;
         playerState = Playing;
     } else {
@@ -32,7 +32,7 @@ void TfrmMain::ButtonPlayClick()
         dev.SetNotifyNext(true);
         dev.Play();
         // A refused play leaves the panel as it was, its state included.
-        if (player::refusedByBusyPort(*this))
+        if (player::checkDevice(*this) == player::DeviceCheck::PortBusy)
             return;
         playerState = lessonMode ? Lesson : Playing;
     }
@@ -58,7 +58,7 @@ void TfrmMain::ButtonStopClick()
     // after the stop and lose the stop position.
     LagTimer.stop();
     dev.Stop();
-    CheckPlayerError();
+    player::checkDevice(*this);
     LeavePlayingState();
     if (!liveSettings().showWhileStopped())
         hideLyricsWindow();
@@ -134,7 +134,6 @@ void TfrmMain::PlayTimerTimer()
     if (playing && !LagTimer.isActive() && dev.Mode() == DeviceMode::Stopped
         && dev.Error() == device_error::PortInUse) {
         ButtonStopClick();
-        portInUse = false;
         return;
     }
     // The mark tells TrackBarChange that this change is the timer's own; it is
@@ -236,8 +235,7 @@ void TfrmMain::LagTimerTimer()
             dev.SetEndPosition(trackBar->SelEnd());
         dev.SetNotifyNext(true);
         dev.Play();
-        CheckPlayerError();
-        portInUse = false;
+        player::checkDevice(*this);
         playTimerTag = 0;
         PlayTimer.start();
     }
@@ -261,8 +259,7 @@ void TfrmMain::PlayerNotify()
             dev.SetEndPosition(trackBar->SelEnd());
             dev.SetNotifyNext(true);
             dev.Play();
-            CheckPlayerError();
-            portInUse = false;
+            player::checkDevice(*this);
             cmdStop->setEnabled(true);
             cmdPrev->setEnabled(true);
         }

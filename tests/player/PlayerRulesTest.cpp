@@ -66,3 +66,12 @@ TEST(PlayerRules, PositionKeysAtTheEdges)
     for (const Row &r : rows)
         EXPECT_EQ(r.got, r.want) << r.what;
 }
+
+TEST(PlayerRules, DeviceErrorsAreNothingABusyPortOrTheEnd)
+{
+    EXPECT_EQ(deviceCheck(0), DeviceCheck::Ok);
+    EXPECT_EQ(deviceCheck(337), DeviceCheck::PortBusy);
+    // Any other error ends the program; only the port may be tried again.
+    for (const int error : {1, 336, 338, -1})
+        EXPECT_EQ(deviceCheck(error), DeviceCheck::Fatal) << error;
+}

@@ -12,6 +12,7 @@
 #include "app/RemoteBindings.h"
 #include "options/LiveSettings.h"
 #include "player/PlayerState.h"
+#include "player/StepDisplay.h"
 #include "songlist/SongSettings.h"
 
 class QAction;
@@ -235,6 +236,7 @@ public:
     bool lessonMode = false;
     bool qsSuspendedByLesson = false;
     bool showStepOneAtZero = false;
+    player::StepDisplay stepDisplay; // what lblStep shows
     bool startFlagAtStepOne = false;
     bool lyricsLookedUp = false;
     bool lyricsMissing = false;

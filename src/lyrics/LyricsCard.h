@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "options/LiveSettings.h"
+#include "player/StepDisplay.h"
 
 namespace kazoon::lyrics {
 
@@ -47,12 +48,11 @@ LyricsCard readLyricsCard(const QString &path);
 constexpr int kEmptyPage = -1; // the empty text
 constexpr int kKeepPage = -2;  // leave the shown text as it is
 
-// The page for the step display (the text of lblStep: "0" at the top of the
-// song, otherwise the position plus 1) and the position in steps. Marks are
+// The page for the step display and the position in steps. Marks are
 // given as their lines (lstStep) or as their values. Scans the marks once
 // and allocates nothing, so it can run on every tick.
-int pageForPosition(const QStringList &steps, QStringView stepDisplay, int position);
-int pageForPosition(const QList<int> &marks, QStringView stepDisplay, int position);
+int pageForPosition(const QStringList &steps, player::StepDisplay stepDisplay, int position);
+int pageForPosition(const QList<int> &marks, player::StepDisplay stepDisplay, int position);
 
 // The card's file name: the song's file name without its last three
 // characters, followed by "txt" (Song.mid gives Song.txt). A name of fewer

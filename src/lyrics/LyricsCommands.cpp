@@ -88,7 +88,7 @@ void TfrmMain::UpdateLyricsPage()
     // beside lstStep, and the label touched only when the page changes.
     if (!cmdWrd->menuItem()->isChecked() || !lyricsLookedUp || lyricsMissing || !frmWrd)
         return;
-    const int page = lyrics::pageForPosition(lstStepMarks, lblStep->text(), trackBar->Position());
+    const int page = lyrics::pageForPosition(lstStepMarks, stepDisplay, trackBar->Position());
     if (page == lyrics::kKeepPage)
         return;
     if (page == lyrics::kEmptyPage)

@@ -331,8 +331,9 @@ void TfrmCardMaker::showStep()
 {
     SequencerDevice &dev = main_->Player();
     const std::int64_t pos = dev.Position();
-    // As the main window: "0" at the top of a song not yet played.
-    lblStep->setText(!playing_ && pos == 0 ? QStringLiteral("0") : QString::number(pos + 1));
+    // As the main window: step 0 at the top of a song not yet played.
+    step_ = player::StepDisplay::at(pos, playing_);
+    lblStep->setText(step_.text());
     showCurrentPage();
 }
 
@@ -340,7 +341,7 @@ void TfrmCardMaker::showCurrentPage()
 {
     // The page the lyrics window would show now, in bold, so that a second
     // pass through the song shows whether the marks sit right.
-    const int page = lyrics::pageForPosition(taps_.marks(), lblStep->text(),
+    const int page = lyrics::pageForPosition(taps_.marks(), step_,
                                              int(main_->Player().Position()));
     if (page == lyrics::kKeepPage)
         return;

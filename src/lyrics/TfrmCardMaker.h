@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "lyrics/CardMaker.h"
+#include "player/StepDisplay.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -92,6 +93,7 @@ private:
     bool restored_ = false;
     bool changed_ = false; // lyrics or marks not saved yet
     bool noLyricsFolder_ = false; // cards go to a lyrics folder not chosen yet
+    player::StepDisplay step_ = player::StepDisplay::at(0);
     std::int64_t mainPosition_ = 0; // where the main window left the song
 };
 

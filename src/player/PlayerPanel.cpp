@@ -25,6 +25,12 @@ DeviceCheck checkDevice(TfrmMain &w)
     return result;
 }
 
+void showStep(TfrmMain &w, StepDisplay step)
+{
+    w.stepDisplay = step;
+    w.lblStep->setText(step.text());
+}
+
 void startOnce(QTimer &timer)
 {
     if (!timer.isActive())
@@ -69,7 +75,7 @@ void TfrmMain::LoadSelectedSong()
     trackBar->setMax(int(dev.Length()));
     dev.Seek(0);
     trackBar->setPosition(int(dev.Position()));
-    lblStep->setText(QString::number(dev.Position()));
+    player::showStep(*this, player::StepDisplay::at(dev.Position()));
     trackBar->setEnabled(true);
 
     setListHint(i);
@@ -112,7 +118,7 @@ void TfrmMain::ReportLoadFailure()
     cmdStop->setEnabled(false);
     cmdPrev->setEnabled(false);
 
-    lblStep->clear();
+    player::showStep(*this, player::StepDisplay());
     trackBar->setPosition(0);
     trackBar->setEnabled(false);
     statusPanel1->clear();

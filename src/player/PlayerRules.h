@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "player/StepDisplay.h"
+
 namespace kazoon::player {
 
 // The song length as the status bar shows it ("3分5秒"), from the device's
@@ -32,11 +34,11 @@ struct PositionMove {
 };
 
 // Right (n = 16) and PgDn (n = 128).
-PositionMove forwardBy(int p, int max, const QString &d, int n);
+PositionMove forwardBy(int p, int max, StepDisplay d, int n);
 // Left (n = 16) and PgUp (n = 128).
-PositionMove backBy(int p, const QString &d, int n);
+PositionMove backBy(int p, StepDisplay d, int n);
 // Keypad + and -.
-PositionMove forwardOne(int p, int max, const QString &d);
-PositionMove backOne(int p, const QString &d);
+PositionMove forwardOne(int p, int max, StepDisplay d);
+PositionMove backOne(int p, StepDisplay d);
 
 } // namespace kazoon::player

@@ -16,6 +16,9 @@ namespace kazoon::player {
 // once and forgotten, the command that met it gives up its remaining steps.
 DeviceCheck checkDevice(TfrmMain &w);
 
+// Shows the step in lblStep and keeps it as the value the rules read.
+void showStep(TfrmMain &w, StepDisplay step);
+
 // Starts a one-shot timer unless it already runs: a running delay is not
 // lengthened by a further start.
 void startOnce(QTimer &timer);

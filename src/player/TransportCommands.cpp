@@ -159,7 +159,7 @@ void TfrmMain::PlayTimerTimer()
         return;
     }
     followOnBar();
-    lblStep->setText(QString::number(pos + 1));
+    player::showStep(*this, player::StepDisplay::at(pos, true));
     UpdateLyricsPage();
 }
 
@@ -180,12 +180,10 @@ void TfrmMain::TrackBarChange()
 
     const std::int64_t pos = dev.Position();
     if (trackBar->Position() != 0) {
-        lblStep->setText(QString::number(pos + 1));
-    } else if (showStepOneAtZero) {
-        lblStep->setText(QStringLiteral("1"));
-        showStepOneAtZero = false;
+        player::showStep(*this, player::StepDisplay::at(pos, true));
     } else {
-        lblStep->setText(QStringLiteral("0"));
+        player::showStep(*this, player::StepDisplay::at(0, showStepOneAtZero));
+        showStepOneAtZero = false;
     }
 
     if (playing) {
@@ -196,8 +194,8 @@ void TfrmMain::TrackBarChange()
         player::startOnce(LagTimer);
     } else if (lessonMode) {
         const int p = trackBar->Position();
-        const bool stepZeroShown = lblStep->text() == QLatin1String("0");
-        const bool stepOneShown = lblStep->text() == QLatin1String("1");
+        const bool stepZeroShown = stepDisplay.shows(0);
+        const bool stepOneShown = stepDisplay.shows(1);
         cmdPlay->setEnabled(p >= trackBar->SelStart() && p <= trackBar->SelEnd()
                             && !(stepZeroShown && startFlagAtStepOne));
         if (p != trackBar->SelStart())
@@ -207,7 +205,7 @@ void TfrmMain::TrackBarChange()
                                 || (stepOneShown && !startFlagAtStepOne));
         UpdateFlagButtons();
     } else {
-        if (pos == 0 && lblStep->text() == QLatin1String("0")) {
+        if (pos == 0 && stepDisplay.shows(0)) {
             cmdPrev->setEnabled(false);
         } else {
             cmdSB->setEnabled(false);
@@ -278,7 +276,7 @@ void TfrmMain::PlayerNotify()
         playerState = StandbyDone;
         ShowInfoMessage();
         LeavePlayingState();
-        lblStep->setText(QString::number(dev.Position() + 1));
+        player::showStep(*this, player::StepDisplay::at(dev.Position(), true));
         return;
     }
 

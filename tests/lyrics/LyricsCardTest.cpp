@@ -118,7 +118,9 @@ TEST(LyricsCard, PageFollowsTheStepDisplayAndThePosition)
                                         << (row.marks.isEmpty() ? -1 : row.marks.first())
                                         << " display " << row.display << " position "
                                         << row.position);
-        const QString display = QString::fromLatin1(row.display);
+        const player::StepDisplay display = *row.display
+                                                ? player::StepDisplay::showing(atoi(row.display))
+                                                : player::StepDisplay();
         EXPECT_EQ(pageForPosition(row.marks, display, row.position), row.page);
         // The lines of lstStep give the same answer as their values.
         QStringList steps;
@@ -127,7 +129,8 @@ TEST(LyricsCard, PageFollowsTheStepDisplayAndThePosition)
         EXPECT_EQ(pageForPosition(steps, display, row.position), row.page);
     }
     // Marks written in another form are compared by value.
-    EXPECT_EQ(pageForPosition(QStringList{"+1", " $9", "0x14"}, u"10", 9), 1);
+    EXPECT_EQ(pageForPosition(QStringList{"+1", " $9", "0x14"}, player::StepDisplay::showing(10), 9),
+              1);
 }
 
 TEST(LyricsCard, CardNameDropsThreeCharactersNeverBytes)

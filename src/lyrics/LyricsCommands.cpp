@@ -1,11 +1,14 @@
-// The main window's lyrics card commands: the function toggle, the refresh
-// and the three operations the player calls as songs load, play and move.
+// The main window's lyrics card commands: the function toggle, the refresh,
+// the card maker and the three operations the player calls as songs load,
+// play and move.
 #include <QLabel>
 
 #include "app/Command.h"
 #include "app/MainWindow.h"
 #include "lyrics/LyricsCard.h"
+#include "lyrics/TfrmCardMaker.h"
 #include "lyrics/TfrmWrd.h"
+#include "player/PlayerSupport.h"
 #include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
 
@@ -33,6 +36,30 @@ void TfrmMain::mnuWrdEditItemClick()
 {
     ResetLyricsCard();
     ShowLyricsCard();
+}
+
+void TfrmMain::mnuCardItemClick()
+{
+    // A walk through the list may still have its load pending: it is done
+    // first, so that the maker works on the song the list shows.
+    if (LagTimer.isActive() && !playing)
+        LagTimerTimer();
+    if (!songLoaded || playing || lessonMode)
+        return;
+    CardMakerHooks hooks;
+    hooks.device = &Player();
+    hooks.dialogs = &dialogs();
+    hooks.showMessage = [this](const QString &text, const QString &caption, int flags) {
+        return showMessage(text, caption, flags);
+    };
+    hooks.checkDevice = [this] { return player::checkDevice(*this); };
+    hooks.cardSaved = [this] {
+        ResetLyricsCard();
+        ShowLyricsCard();
+    };
+    hooks.fileDialog = [this](bool open) { open ? OpenDialogShow() : OpenDialogClose(); };
+    TfrmCardMaker maker(std::move(hooks), this);
+    maker.make(songFileName, lyrics::cardPathFor(songFileName, liveSettings()));
 }
 
 void TfrmMain::ResetLyricsCard()

@@ -16,6 +16,7 @@
 #include <QStyleOptionSlider>
 #include <QTabWidget>
 #include <algorithm>
+#include <utility>
 
 #include "app/AppTitle.h"
 #include "app/Colors.h"
@@ -23,13 +24,10 @@
 #include "app/Dialogs.h"
 #include "app/Fonts.h"
 #include "app/IniFile.h"
-#include "app/MainWindow.h"
 #include "app/OutputControl.h"
 #include "app/MidiRemoteInput.h"
 #include "app/RemoteInput.h"
 #include "lyrics/TfrmWrd.h"
-#include "lyrics/TfrmWrdDir.h"
-#include "songlist/CheckListBox.h"
 
 namespace kazoon {
 
@@ -100,7 +98,8 @@ bool sameOutput(const engine::OutputConfig &a, const engine::OutputConfig &b)
 
 } // namespace
 
-TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(main)
+TfrmOption::TfrmOption(OptionsContext context, QWidget *parent)
+    : QDialog(parent), context_(std::move(context))
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("オプション"));
@@ -307,8 +306,8 @@ TfrmOption::TfrmOption(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     RadioWrd1Click();
     updateOutputControls();
 
-    if (main_)
-        readSettings(IniFile(main_->env().settingsPath));
+    if (!context_.settingsPath.isEmpty())
+        readSettings(IniFile(context_.settingsPath));
 }
 
 void TfrmOption::readSettings(const IniFile &ini)
@@ -372,12 +371,15 @@ bool TfrmOption::folderRuleChanged(int savedMode, const QString &savedPath, int 
     return mode != savedMode || (mode == 2 && path != savedPath);
 }
 
-OutputControl *TfrmOption::output() const { return main_ ? main_->env().output : nullptr; }
-
-int TfrmOption::execModal()
+std::optional<OptionsChange> TfrmOption::execModal()
 {
+    change_.reset();
     FormShow();
-    return main_ ? main_->dialogs().exec(this) : exec();
+    if (context_.dialogs)
+        context_.dialogs->exec(this);
+    else
+        exec();
+    return std::exchange(change_, std::nullopt);
 }
 
 void TfrmOption::FormShow()
@@ -385,12 +387,12 @@ void TfrmOption::FormShow()
     savedStepPosition = StepBar->value();
     UpDown->setValue(StepBar->value());
     txtBer->setText(offsetText(StepBar->value()));
-    TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr;
-    if (wrd) {
-        pendingWidth = wrd->width();
-        pendingHeight = wrd->height();
-        lblDmy->setFont(wrd->lblWrd->font());
-        setPendingColors(wrd->foreColor(), wrd->backColor());
+    shownDesign_ = context_.lyricsDesign ? context_.lyricsDesign() : std::nullopt;
+    if (shownDesign_) {
+        pendingWidth = shownDesign_->size.width();
+        pendingHeight = shownDesign_->size.height();
+        lblDmy->setFont(shownDesign_->font);
+        setPendingColors(shownDesign_->foreColor, shownDesign_->backColor);
     }
     savedFolderMode = RadioWrd2->isChecked() ? 2 : 1;
     savedFolderPath = txtDir->text();
@@ -451,11 +453,10 @@ bool TfrmOption::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmOption::cmdFontClick()
 {
-    TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr;
-    if (!wrd)
+    if (!shownDesign_ || !context_.dialogs)
         return;
-    QFont font = wrd->lblWrd->font();
-    if (!main_->dialogs().chooseFont(this, font))
+    QFont font = shownDesign_->font;
+    if (!context_.dialogs->chooseFont(this, font))
         return;
     // The lyrics font has no effects: the settings keep only bold and
     // italic, so an underline would be shown now and gone at the next start.
@@ -463,33 +464,30 @@ void TfrmOption::cmdFontClick()
     font.setStrikeOut(false);
     lblDmy->setFont(font);
     // The font dialog offers no colour: the text colour is the window's again.
-    setPendingColors(wrd->foreColor(), pendingBackColor_);
+    setPendingColors(shownDesign_->foreColor, pendingBackColor_);
 }
 
 void TfrmOption::cmdFcolorClick()
 {
-    TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr;
-    if (!wrd)
+    if (!shownDesign_ || !context_.dialogs)
         return;
-    QColor color = colorFromValue(wrd->foreColor());
-    if (main_->dialogs().chooseColor(this, color))
+    QColor color = colorFromValue(shownDesign_->foreColor);
+    if (context_.dialogs->chooseColor(this, color))
         setPendingColors(colorValue(color), pendingBackColor_);
 }
 
 void TfrmOption::cmdBcolorClick()
 {
-    TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr;
-    if (!wrd)
+    if (!shownDesign_ || !context_.dialogs)
         return;
-    QColor color = colorFromValue(wrd->backColor());
-    if (main_->dialogs().chooseColor(this, color))
+    QColor color = colorFromValue(shownDesign_->backColor);
+    if (context_.dialogs->chooseColor(this, color))
         setPendingColors(pendingForeColor_, colorValue(color));
 }
 
 void TfrmOption::cmdDefaultClick()
 {
-    TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr;
-    if (wrd && !(wrd->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+    if (shownDesign_ && shownDesign_->normalState) {
         pendingWidth = TfrmWrd::kDefaultWidth;
         pendingHeight = TfrmWrd::kDefaultHeight;
     }
@@ -503,10 +501,10 @@ void TfrmOption::cmdDefaultClick()
 
 void TfrmOption::cmdDirClick()
 {
-    if (!main_ || !main_->frmWrdDir)
+    if (!context_.chooseLyricsFolder)
         return;
-    // The chooser writes the chosen folder into txtDir when closed with OK.
-    main_->frmWrdDir->choose(txtDir->text());
+    if (const std::optional<QString> chosen = context_.chooseLyricsFolder(txtDir->text()))
+        txtDir->setText(*chosen);
 }
 
 void TfrmOption::OKBtnClick()
@@ -515,47 +513,28 @@ void TfrmOption::OKBtnClick()
     // nothing applied, so that the performer can choose again.
     if (!applyOutput(PageControl->currentWidget() == OutputPage))
         return;
-
-    if (TfrmWrd *wrd = main_ ? main_->frmWrd : nullptr) {
-        // A maximised or minimised window keeps its size.
-        if (!(wrd->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
-            wrd->resize(pendingWidth, pendingHeight);
-        wrd->lblWrd->setFont(lblDmy->font());
-        wrd->setForeColor(pendingForeColor_);
-        wrd->setBackColor(pendingBackColor_);
-    }
+    change_ = changeOnOk();
     accept();
-    if (!main_)
-        return;
-    applyRemote();
+}
 
+OptionsChange TfrmOption::changeOnOk() const
+{
+    OptionsChange change;
+    if (shownDesign_) {
+        LyricsDesign design = *shownDesign_;
+        design.font = lblDmy->font();
+        design.foreColor = pendingForeColor_;
+        design.backColor = pendingBackColor_;
+        design.size = QSize(pendingWidth, pendingHeight);
+        change.lyrics = design;
+    }
     const int mode = RadioWrd2->isChecked() ? 2 : 1;
-    if (folderRuleChanged(savedFolderMode, savedFolderPath, mode, txtDir->text()))
-        main_->ResetLyricsCard();
-
-    if (chkOnStop->isChecked())
-        main_->ShowLyricsCard();
-    else
-        main_->hideLyricsWindow();
-
-    const int n = main_->lstLive->count();
-    if (chkOnLsn->isChecked()) {
-        if (n > 0)
-            main_->cmdLesson->setEnabled(true);
-    } else {
-        if (main_->lessonMode) {
-            main_->mnuLsnItemClick(OKBtn);
-            main_->lessonMode = false;
-        }
-        main_->cmdLesson->setEnabled(false);
-    }
-
-    if (!chkOnRep->isChecked() && n > 0 && main_->lstLive->isChecked(n - 1)) {
-        main_->setSongMark(n - 1, false);
-        main_->listModified = true;
-        if (main_->lstLive->itemIndex() == n - 1)
-            main_->setListHint(n - 1);
-    }
+    change.folderRuleChanged = folderRuleChanged(savedFolderMode, savedFolderPath, mode, txtDir->text());
+    change.showWhileStopped = chkOnStop->isChecked();
+    change.lessonAllowed = chkOnLsn->isChecked();
+    change.repeatAllowed = chkOnRep->isChecked();
+    change.remote = remoteFromPage();
+    return change;
 }
 
 void TfrmOption::CancelBtnClick()
@@ -735,19 +714,19 @@ bool TfrmOption::applyOutput(bool always)
 
 void TfrmOption::reportOutputFailure(const QString &reason)
 {
-    if (main_)
-        main_->showMessage(reason, kAppTitle, mb::IconStop);
+    if (context_.message)
+        context_.message(reason, kAppTitle, mb::IconStop);
 }
 
 void TfrmOption::cmdSoundFontClick()
 {
-    if (!main_)
+    if (!context_.dialogs)
         return;
     const QString current = cmbSoundFont->currentText().trimmed();
     QString folder = QFileInfo(current).absolutePath();
     if (current.isEmpty() || !QFileInfo(folder).isDir())
         folder = soundFontFolder();
-    const QString chosen = main_->dialogs().getOpenFileName(
+    const QString chosen = context_.dialogs->getOpenFileName(
         this, folder, QStringLiteral("サウンドフォント(*.sf2 *.sf3);;すべてのファイル(*)"));
     if (!chosen.isEmpty())
         cmbSoundFont->setEditText(chosen);
@@ -767,15 +746,11 @@ void TfrmOption::cmdTestClick()
         reportOutputFailure(reason);
 }
 
-namespace {
-RemoteInput *remoteOf(TfrmMain *main) { return main ? main->env().remote : nullptr; }
-} // namespace
-
 void TfrmOption::remotePageShow()
 {
     stopLearning();
-    RemoteInput *remote = remoteOf(main_);
-    pendingRemote_ = main_ ? main_->remoteBindings : RemoteBindings();
+    RemoteInput *remote = context_.remote;
+    pendingRemote_ = context_.remoteBindings ? context_.remoteBindings() : RemoteBindings();
     const bool offered = remote && remote->available();
     lblRemoteNone->setVisible(!offered);
     cmbRemotePort->clear();
@@ -815,11 +790,11 @@ void TfrmOption::showRemoteBindings()
 
 void TfrmOption::remoteLearnClick(int command)
 {
-    if (!main_ || command < 0 || command >= kRemoteCommandCount)
+    if (!context_.setRemoteLearner || command < 0 || command >= kRemoteCommandCount)
         return;
     learning_ = command;
     // The next message of the input comes here rather than to the show.
-    main_->remoteLearner = [this](const QByteArray &message) { remoteLearnt(message); };
+    context_.setRemoteLearner([this](const QByteArray &message) { remoteLearnt(message); });
     showRemoteBindings();
 }
 
@@ -852,8 +827,8 @@ void TfrmOption::remoteLearnt(const QByteArray &message)
 void TfrmOption::stopLearning()
 {
     learning_ = -1;
-    if (main_)
-        main_->remoteLearner = nullptr;
+    if (context_.setRemoteLearner)
+        context_.setRemoteLearner(nullptr);
     showRemoteBindings();
 }
 
@@ -862,21 +837,6 @@ RemoteBindings TfrmOption::remoteFromPage() const
     RemoteBindings b = pendingRemote_;
     b.port = cmbRemotePort->currentData().toString();
     return b;
-}
-
-void TfrmOption::applyRemote()
-{
-    RemoteInput *remote = remoteOf(main_);
-    if (!remote)
-        return;
-    const RemoteBindings next = remoteFromPage();
-    const bool reopen = next.port != main_->remoteBindings.port || remote->portName() != next.port;
-    main_->remoteBindings.assign(next);
-    if (!reopen)
-        return;
-    const QString reason = main_->openRemotePort();
-    if (!reason.isEmpty())
-        main_->statusBar_->showMessage(reason, 30'000);
 }
 
 void TfrmOption::keyPressEvent(QKeyEvent *event)

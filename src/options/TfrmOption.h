@@ -13,28 +13,29 @@
 
 #include "app/OutputControl.h"
 #include "app/RemoteBindings.h"
+#include "options/OptionsContext.h"
 
 namespace kazoon {
 
 class IniFile;
 class OutputControl;
-class TfrmMain;
 
 // The options dialog. Its check boxes, radio buttons, step bar and folder
 // field are the program's live settings; the rest of the program reads them
 // through LiveSettings. The sound output page shows the output in use and
-// switches it on OK.
+// switches it on OK; everything else OK changed is handed back as an
+// OptionsChange for the main window to carry out.
 class TfrmOption : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmOption(TfrmMain *main, QWidget *parent = nullptr);
+    explicit TfrmOption(OptionsContext context, QWidget *parent = nullptr);
 
     // The settings this dialog holds: read at creation, written at close.
     void readSettings(const IniFile &ini);
     void writeSettings(IniFile &ini) const;
 
-    // Shows the dialog modally; returns its result.
-    int execModal();
+    // Shows the dialog modally; what OK changed, nothing when closed otherwise.
+    std::optional<OptionsChange> execModal();
 
     void FormShow();
     void OKBtnClick();
@@ -81,9 +82,6 @@ public:
     // Frames × periods at the sample rate, as the page shows it ("2.7 ミリ秒").
     static QString latencyText(int periodSize, int periods, double sampleRate);
 
-    // The dedicated lyrics folder, as the folder chooser writes it.
-    void setLyricsFolder(const QString &folder) { txtDir->setText(folder); }
-
     QTabWidget *PageControl = nullptr;
     QSlider *StepBar = nullptr; // -15..16
     QLineEdit *txtBer = nullptr;
@@ -119,10 +117,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
-    TfrmMain *main_;
-
 private:
-    OutputControl *output() const;
+    OutputControl *output() const { return context_.output; }
     void setPendingColors(int fore, int back);
     void updateOutputControls();
     // Switches to the page's output; false (after the box) when it cannot be
@@ -130,7 +126,11 @@ private:
     bool applyOutput(bool always);
     void reportOutputFailure(const QString &reason);
     void showRemoteBindings();
-    void applyRemote();
+    OptionsChange changeOnOk() const;
+
+    OptionsContext context_;
+    std::optional<OptionsChange> change_; // set by OK
+    std::optional<LyricsDesign> shownDesign_; // the lyrics window's design at opening
 
     int savedStepPosition = 0;
     int pendingWidth = 0, pendingHeight = 0;

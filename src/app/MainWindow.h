@@ -32,7 +32,6 @@ class TfrmWrd;
 class TfrmAbout;
 struct EditedList;
 struct OptionsChange;
-struct OptionsContext;
 namespace player {
 class SongLengths;
 }
@@ -216,8 +215,6 @@ public:
 
     // --- options (app/OptionCommands.cpp) ---
     void mnuOptionItemClick();
-    // What the options dialog is given at its creation.
-    OptionsContext optionsContext();
     // The options as they stand now.
     LiveSettings liveSettings() const { return LiveSettings(frmOption); }
 

@@ -1,5 +1,7 @@
 // The options command of the main window: the dialog hands back what OK
 // changed and the window carries it out.
+#include "app/OptionCommands.h"
+
 #include "app/MainWindow.h"
 
 #include <QStatusBar>
@@ -23,30 +25,33 @@ bool inNormalState(const QWidget *window)
 
 } // namespace
 
-OptionsContext TfrmMain::optionsContext()
+OptionsContext optionsContextOf(TfrmMain *main)
 {
     OptionsContext c;
-    c.dialogs = env_.dialogs;
-    c.output = env_.output;
-    c.remote = env_.remote;
-    c.settingsPath = env_.settingsPath;
-    c.message = [this](const QString &text, const QString &caption, int flags) {
-        return showMessage(text, caption, flags);
+    c.dialogs = &main->dialogs();
+    c.output = main->env().output;
+    c.remote = main->env().remote;
+    c.settingsPath = main->env().settingsPath;
+    c.message = [main](const QString &text, const QString &caption, int flags) {
+        return main->showMessage(text, caption, flags);
     };
-    c.remoteBindings = [this] { return remoteBindings; };
-    c.setRemoteLearner = [this](std::function<void(const QByteArray &)> learner) {
-        remoteLearner = std::move(learner);
+    c.remoteBindings = [main] { return main->remoteBindings; };
+    c.setRemoteLearner = [main](std::function<void(const QByteArray &)> learner) {
+        main->remoteLearner = std::move(learner);
     };
-    c.chooseLyricsFolder = [this](const QString &current) -> std::optional<QString> {
-        if (!frmWrdDir)
+    // The chooser and the lyrics window are looked up when needed: the
+    // dialog is made before the lyrics window exists.
+    c.chooseLyricsFolder = [main](const QString &current) -> std::optional<QString> {
+        if (!main->frmWrdDir)
             return std::nullopt;
-        return frmWrdDir->choose(current);
+        return main->frmWrdDir->choose(current);
     };
-    c.lyricsDesign = [this]() -> std::optional<LyricsDesign> {
-        if (!frmWrd)
+    c.lyricsDesign = [main]() -> std::optional<LyricsDesign> {
+        const TfrmWrd *wrd = main->frmWrd;
+        if (!wrd)
             return std::nullopt;
-        return LyricsDesign{frmWrd->lblWrd->font(), frmWrd->foreColor(), frmWrd->backColor(),
-                            frmWrd->size(), inNormalState(frmWrd)};
+        return LyricsDesign{wrd->lblWrd->font(), wrd->foreColor(), wrd->backColor(), wrd->size(),
+                            inNormalState(wrd)};
     };
     return c;
 }

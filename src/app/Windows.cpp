@@ -2,6 +2,7 @@
 
 #include "app/Fonts.h"
 #include "app/MainWindow.h"
+#include "app/OptionCommands.h"
 #include "app/TfrmAbout.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
@@ -41,7 +42,7 @@ std::unique_ptr<Windows> createWindows(const Environment &env)
     // later window's creation may look at an earlier one.
     w->frmWrdDir = std::make_unique<TfrmWrdDir>(main->dialogs(), message, main);
     main->frmWrdDir = w->frmWrdDir.get();
-    w->frmOption = std::make_unique<TfrmOption>(main->optionsContext(), main);
+    w->frmOption = std::make_unique<TfrmOption>(optionsContextOf(main), main);
     main->frmOption = w->frmOption.get();
     w->frmSelect = std::make_unique<TfrmSelect>(&main->dialogs(), message, main);
     main->frmSelect = w->frmSelect.get();

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <functional>
 
 class QDialog;
 class QWidget;
@@ -47,6 +48,10 @@ public:
     // Shows a dialog of the program modally; returns QDialog::Accepted or Rejected.
     virtual int exec(QDialog *dialog) = 0;
 };
+
+// Shows a message box as the main window does (its answer, mb::IdOk ...),
+// for the program's dialogs that have a message of their own to give.
+using MessageFn = std::function<int(const QString &text, const QString &caption, int flags)>;
 
 // The real dialogs.
 class QtDialogs : public UiDialogs {

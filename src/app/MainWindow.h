@@ -31,6 +31,8 @@ class TfrmOption;
 class TfrmSelect;
 class TfrmWrd;
 class TfrmAbout;
+struct EditedList;
+struct OptionsChange;
 namespace player {
 class SongLengths;
 }
@@ -212,7 +214,7 @@ public:
     // The card maker for the loaded song (編集 menu); not while a song plays.
     void mnuCardItemClick();
 
-    // --- options (options/) ---
+    // --- options (app/OptionCommands.cpp) ---
     void mnuOptionItemClick();
     // The options as they stand now.
     LiveSettings liveSettings() const { return LiveSettings(frmOption); }
@@ -288,6 +290,13 @@ protected:
 
 private:
     void buildLayout();
+    // Shows the list the editor made in place of the song list, unmarked and
+    // changed, with its first song loaded.
+    void showEditedList(const EditedList &list);
+    // Carries out what the options dialog's OK changed (the output is
+    // already switched).
+    void applyOptions(const OptionsChange &change);
+    void applyRemoteBindings(const RemoteBindings &next);
     void buildMenusAndToolBars();
 
     Environment env_;

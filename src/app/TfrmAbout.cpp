@@ -9,7 +9,6 @@
 
 #include "app/Fonts.h"
 #include "app/Icons.h"
-#include "app/MainWindow.h"
 
 namespace kazoon {
 
@@ -26,7 +25,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, QPoint at)
 
 } // namespace
 
-TfrmAbout::TfrmAbout(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(main)
+TfrmAbout::TfrmAbout(std::function<void(const QUrl &)> openUrl, QWidget *parent)
+    : QDialog(parent), openUrl_(std::move(openUrl))
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("バージョン情報"));
@@ -94,14 +94,14 @@ TfrmAbout::TfrmAbout(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(m
 
 void TfrmAbout::lblURLClick()
 {
-    if (main_->env().openUrl)
-        main_->env().openUrl(QUrl(kWebAddress));
+    if (openUrl_)
+        openUrl_(QUrl(kWebAddress));
 }
 
 void TfrmAbout::lblEmailClick()
 {
-    if (main_->env().openUrl)
-        main_->env().openUrl(QUrl(QStringLiteral("mailto:") + kMailAddress));
+    if (openUrl_)
+        openUrl_(QUrl(QStringLiteral("mailto:") + kMailAddress));
 }
 
 void TfrmAbout::showEvent(QShowEvent *event)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
+#include <functional>
 
 class QLabel;
 
 namespace kazoon {
-
-class TfrmMain;
 
 // Who makes the program and where to reach them.
 inline const QString kMakerName = QStringLiteral("Kazoon Project");
@@ -18,7 +18,8 @@ inline const QString kVersionText = QStringLiteral("Version 2.31");
 class TfrmAbout : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmAbout(TfrmMain *main, QWidget *parent = nullptr);
+    // `openUrl` opens the web and mail addresses; null opens nothing.
+    explicit TfrmAbout(std::function<void(const QUrl &)> openUrl, QWidget *parent = nullptr);
 
     void lblURLClick();
     void lblEmailClick();
@@ -30,7 +31,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    TfrmMain *main_;
+    std::function<void(const QUrl &)> openUrl_;
 };
 
 } // namespace kazoon

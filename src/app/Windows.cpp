@@ -4,6 +4,7 @@
 
 #include "app/Fonts.h"
 #include "app/MainWindow.h"
+#include "app/OptionCommands.h"
 #include "app/TfrmAbout.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
@@ -58,17 +59,21 @@ std::unique_ptr<Windows> createWindows(const Environment &env)
     auto w = std::make_unique<Windows>();
     w->frmMain = std::make_unique<TfrmMain>(env);
     TfrmMain *main = w->frmMain.get();
+    // The dialogs' boxes are the main window's, so that they count as open.
+    const MessageFn message = [main](const QString &text, const QString &caption, int flags) {
+        return main->showMessage(text, caption, flags);
+    };
     // Each window is known to the main window as soon as it exists, as a
     // later window's creation may look at an earlier one.
-    w->frmWrdDir = std::make_unique<TfrmWrdDir>(main, main);
+    w->frmWrdDir = std::make_unique<TfrmWrdDir>(main->dialogs(), message, main);
     main->frmWrdDir = w->frmWrdDir.get();
-    w->frmOption = std::make_unique<TfrmOption>(main, main);
+    w->frmOption = std::make_unique<TfrmOption>(optionsContextOf(main), main);
     main->frmOption = w->frmOption.get();
-    w->frmSelect = std::make_unique<TfrmSelect>(main, main);
+    w->frmSelect = std::make_unique<TfrmSelect>(&main->dialogs(), message, main);
     main->frmSelect = w->frmSelect.get();
     w->frmWrd = std::make_unique<TfrmWrd>(lyricsWindowHooks(main));
     main->frmWrd = w->frmWrd.get();
-    w->frmAbout = std::make_unique<TfrmAbout>(main, main);
+    w->frmAbout = std::make_unique<TfrmAbout>(main->env().openUrl, main);
     main->attachWindows(w->frmWrdDir.get(), w->frmOption.get(), w->frmSelect.get(),
                         w->frmWrd.get(), w->frmAbout.get());
     return w;

@@ -13,8 +13,6 @@
 #include "app/Dialogs.h"
 #include "app/Fonts.h"
 #include "app/ToolButton.h"
-#include "app/MainWindow.h"
-#include "options/TfrmOption.h"
 
 namespace kazoon {
 
@@ -44,7 +42,8 @@ private:
 
 } // namespace
 
-TfrmWrdDir::TfrmWrdDir(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(main)
+TfrmWrdDir::TfrmWrdDir(UiDialogs &dialogs, MessageFn message, QWidget *parent)
+    : QDialog(parent), dialogs_(dialogs), message_(std::move(message))
 {
     setObjectName(QStringLiteral("frmWrdDir"));
     setWindowTitle(QStringLiteral("フォルダの指定"));
@@ -65,7 +64,8 @@ TfrmWrdDir::TfrmWrdDir(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     connect(cmdOk, &QPushButton::clicked, this, &TfrmWrdDir::cmdOkClick);
     connect(cmdCan, &QPushButton::clicked, this, &TfrmWrdDir::cmdCanClick);
     connect(folderPane_, &FolderPane::volumeRefused, this, [this](const QString &message) {
-        main_->showMessage(message, kAppTitle, mb::IconStop);
+        if (message_)
+            message_(message, kAppTitle, mb::IconStop);
     });
 
     // Created on the working folder and its drive.
@@ -73,28 +73,28 @@ TfrmWrdDir::TfrmWrdDir(TfrmMain *main, QWidget *parent) : QDialog(parent), main_
     selectDriveOfFolder();
 }
 
-int TfrmWrdDir::choose(const QString &currentFolder)
+std::optional<QString> TfrmWrdDir::choose(const QString &currentFolder)
 {
+    chosen_.reset();
     if (QDir::isAbsolutePath(currentFolder) && QFileInfo(currentFolder).isDir())
         setFolder(currentFolder);
     selectDriveOfFolder();
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     folderPane_->revealFolder();
-    return main_->dialogs().exec(this);
+    dialogs_.exec(this);
+    return chosen_;
 }
 
 void TfrmWrdDir::cmdOkClick()
 {
-    if (main_->frmOption)
-        main_->frmOption->setLyricsFolder(folder());
+    chosen_ = folder();
     done(QDialog::Accepted);
 }
 
 void TfrmWrdDir::cmdCanClick()
 {
-    // The options dialog looks only at its folder field, never at the result.
-    done(QDialog::Accepted);
+    done(QDialog::Rejected);
 }
 
 void TfrmWrdDir::reject()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
 
+#include "app/Dialogs.h"
 #include "app/FolderPane.h"
 
 class QComboBox;
@@ -10,22 +12,21 @@ class QTreeView;
 
 namespace kazoon {
 
-class TfrmMain;
-
 // The lyrics folder chooser, opened from the options dialog's browse button:
 // a drive box above a folder tree. OK writes the open folder (the one last
-// opened by a double click or Enter, not a merely highlighted one) into the
-// options dialog's lyrics folder. Drive and folder stay as the performer left
-// them from one opening to the next.
+// opened by a double click or Enter, not a merely highlighted one) as the
+// chosen folder. Drive and folder stay as the performer left them from one
+// opening to the next.
 class TfrmWrdDir : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmWrdDir(TfrmMain *main, QWidget *parent = nullptr);
+    // Shown through `dialogs`; `message` tells a volume that is not ready.
+    TfrmWrdDir(UiDialogs &dialogs, MessageFn message, QWidget *parent = nullptr);
 
     // Opens the chooser as the browse button does: on `currentFolder` when it
     // is an existing folder, otherwise where it was left; shown modally
-    // through the main window's dialog seam.
-    int choose(const QString &currentFolder);
+    // through the dialog seam. The open folder on OK; nothing on Cancel.
+    std::optional<QString> choose(const QString &currentFolder);
 
     // The open folder; a volume root keeps its "/".
     QString folder() const { return folderPane_->folder(); }
@@ -45,7 +46,9 @@ public slots:
     void reject() override;
 
 private:
-    TfrmMain *main_;
+    UiDialogs &dialogs_;
+    MessageFn message_;
+    std::optional<QString> chosen_; // set by OK
     FolderPane *folderPane_ = nullptr;
 };
 

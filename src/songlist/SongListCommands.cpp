@@ -1,5 +1,7 @@
 // The song list file commands of the main window: open, Save As, Overwrite,
-// the save tool button and the save question that guards Open, New and close.
+// the save tool button, the save question that guards Open, New and close, and
+// the list editor's two commands (New, Edit).
+#include <QDialog>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -9,6 +11,7 @@
 #include "app/ShortText.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/SongListFile.h"
+#include "songlist/TfrmSelect.h"
 
 namespace kazoon {
 
@@ -137,6 +140,64 @@ void TfrmMain::showList(const QString &fileName, const QStringList &lines, int i
         mnuOverItem->setEnabled(true);
     }
     afterListLoaded();
+}
+
+void TfrmMain::showEditedList(const EditedList &list)
+{
+    // The editor's list keeps the song settings in memory (they go by path),
+    // and an edited list keeps its name and caption.
+    lstDmy.items = list.entries;
+    lstDmy.itemIndex = 0;
+    lstLive->clearLines();
+    for (const QString &name : list.names)
+        lstLive->addLine(name);
+    lstLive->setItemIndex(0);
+
+    afterListLoaded();
+    // The editor hands back every song unmarked.
+    setBulkMarkCommands(QList<bool>(list.entries.size(), false));
+    if (list.newList) {
+        setWindowTitle(kNewListCaption);
+        mnuOverItem->setEnabled(false);
+    }
+    listModified = true;
+    LoadSelectedSong();
+}
+
+void TfrmMain::mnuNewItemClick()
+{
+    if (listModified && !confirmDiscardChanges())
+        return;
+    if (const std::optional<EditedList> list = frmSelect->execWith(kNewListEditorCaption)) {
+        showEditedList(*list);
+        // A new list is a new show.
+        resetSetClock();
+    }
+}
+
+void TfrmMain::mnuMenuItemClick()
+{
+    const int n = lstDmy.count();
+    if (n > 0) {
+        // The panes open on the folder of the loaded song, when it still exists.
+        const int current = lstDmy.itemIndex >= 0 && lstDmy.itemIndex < n ? lstDmy.itemIndex : 0;
+        const QString folder = editor::folderOf(songPath(current));
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            frmSelect->setFolder(folder);
+        frmSelect->selectDriveOfFolder();
+
+        // The editor knows no medley marks: every song comes back unmarked.
+        QStringList entries, names;
+        for (int i = 0; i < n; ++i) {
+            const QString path = songPath(i);
+            entries << QStringLiteral("0 ") + path;
+            const QString name = lstLive->lineText(i);
+            names << (name.isEmpty() ? QFileInfo(path).fileName() : name);
+        }
+        frmSelect->setSongs(entries, names);
+    }
+    if (const std::optional<EditedList> list = frmSelect->execWith(kEditListEditorCaption))
+        showEditedList(*list);
 }
 
 namespace {

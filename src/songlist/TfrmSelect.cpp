@@ -11,13 +11,13 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/Fonts.h"
 #include "app/ToolButton.h"
-#include "app/MainWindow.h"
-#include "songlist/CheckListBox.h"
+#include "app/AppTitle.h"
 
 namespace kazoon {
 
@@ -38,7 +38,8 @@ QString folderOf(const QString &path)
 
 } // namespace editor
 
-TfrmSelect::TfrmSelect(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(main)
+TfrmSelect::TfrmSelect(UiDialogs *dialogs, MessageFn message, QWidget *parent)
+    : QDialog(parent), dialogs_(dialogs), message_(std::move(message))
 {
     setObjectName(QStringLiteral("frmSelect"));
     // A fixed border without title-bar buttons: the dialog closes by OK or cancel.
@@ -93,7 +94,8 @@ void TfrmSelect::buildControls()
     connect(cmdCan, &QPushButton::clicked, this, &TfrmSelect::cmdCanClick);
     connect(folderPane_, &FolderPane::folderChanged, this, &TfrmSelect::showFileFolder);
     connect(folderPane_, &FolderPane::volumeRefused, this, [this](const QString &message) {
-        main_->showMessage(message, kAppTitle, mb::IconStop);
+        if (message_)
+            message_(message, kAppTitle, mb::IconStop);
     });
     connect(FileListBox->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfrmSelect::FileListBoxClick);
@@ -110,13 +112,17 @@ void TfrmSelect::buildControls()
     });
 }
 
-int TfrmSelect::execWith(const QString &caption)
+std::optional<EditedList> TfrmSelect::execWith(const QString &caption)
 {
+    edited_.reset();
     setWindowTitle(caption);
     FormShow();
-    const int result = main_->dialogs().exec(this);
+    if (dialogs_)
+        dialogs_->exec(this);
+    else
+        exec();
     clearLists();
-    return result;
+    return std::exchange(edited_, std::nullopt);
 }
 
 void TfrmSelect::showFileFolder(const QString &folder)
@@ -238,26 +244,12 @@ void TfrmSelect::cmdOkClick()
 {
     if (lstTemp.isEmpty())
         return;
-    TfrmMain &m = *main_;
-    m.lstDmy.items = lstTemp;
-    m.lstDmy.itemIndex = 0;
-    m.lstLive->clearLines();
+    EditedList list{lstTemp, {}, windowTitle() == kNewListEditorCaption};
     for (int i = 0; i < lstSong->count(); ++i)
-        m.lstLive->addLine(lstSong->item(i)->text());
-    m.lstLive->setItemIndex(0);
-
-    m.afterListLoaded();
-    // The editor hands back every song unmarked.
-    m.setBulkMarkCommands(QList<bool>(lstTemp.size(), false));
-    if (windowTitle() == kNewListEditorCaption) {
-        m.setWindowTitle(kNewListCaption);
-        m.mnuOverItem->setEnabled(false);
-    }
-
+        list.names << lstSong->item(i)->text();
+    edited_ = std::move(list);
     accept();
     clearLists();
-    m.listModified = true;
-    m.LoadSelectedSong();
 }
 
 void TfrmSelect::reject()

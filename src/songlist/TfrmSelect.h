@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <optional>
 
+#include "app/Dialogs.h"
 #include "app/FolderPane.h"
 
 class QComboBox;
@@ -13,8 +15,6 @@ class QPushButton;
 class QTreeView;
 
 namespace kazoon {
-
-class TfrmMain;
 
 inline const QString kNewListEditorCaption = QStringLiteral("新規曲リストの作成");
 inline const QString kEditListEditorCaption = QStringLiteral("曲リストの編集");
@@ -28,18 +28,29 @@ QString folderOf(const QString &path);
 using kazoon::orderDriveRoots; // the drive box order, kept by the folder pane
 } // namespace editor
 
+// What the editor hands back on OK: the songs in playing order as path
+// entries ("0 " + full path, every one unmarked) with the names shown for
+// them, and whether the list is a new one (the new-list command) rather than
+// the list in use edited.
+struct EditedList {
+    QStringList entries, names;
+    bool newList = false;
+};
+
 // The song list editor: the performer picks MIDI files from disk and puts
-// them in playing order. On OK the main window's song list is replaced by the
-// one built here, every song unmarked, and its first song is loaded.
+// them in playing order. OK hands the list back; the main window shows it in
+// place of its song list and loads its first song.
 class TfrmSelect : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmSelect(TfrmMain *main, QWidget *parent = nullptr);
+    // Shown through `dialogs` (plainly when null); `message` tells a volume
+    // that is not ready.
+    explicit TfrmSelect(UiDialogs *dialogs, MessageFn message = {}, QWidget *parent = nullptr);
 
-    // Shows the dialog modally (through the main window's dialog seam) under
-    // the caption of the command that opened it. The lists are empty again
+    // Shows the dialog modally under the caption of the command that opened
+    // it; the list made on OK, nothing otherwise. The lists are empty again
     // when it returns, however the dialog was closed.
-    int execWith(const QString &caption);
+    std::optional<EditedList> execWith(const QString &caption);
 
     // The folder shown by the folder and file panes.
     QString folder() const { return folderPane_->folder(); }
@@ -87,7 +98,9 @@ private:
     void swapSongs(int from, int to);
     void showFileFolder(const QString &folder);
 
-    TfrmMain *main_;
+    UiDialogs *dialogs_;
+    MessageFn message_;
+    std::optional<EditedList> edited_; // set by OK
     FolderPane *folderPane_ = nullptr;
     QFileSystemModel *fileModel_ = nullptr;
     int quiet_ = 0; // > 0 while the program itself moves the selection of lstSong

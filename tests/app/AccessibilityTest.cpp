@@ -20,6 +20,8 @@
 #include "lyrics/TfrmCardMaker.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
+#include "options/OutputPage.h"
+#include "options/RemotePage.h"
 #include "options/TfrmOption.h"
 #include "player/SetClock.h"
 #include "songlist/TfrmSelect.h"
@@ -152,9 +154,9 @@ TEST(Accessibility, AScreenReaderReadsTheValueEveryLabelShowsAndItsPurposeApart)
         {m->statusPanel0, QString(), QStringLiteral("曲のファイル")},
         {m->statusPanel1, QString(), QStringLiteral("曲の長さ")},
         {m->frmWrd->lblWrd, QString(), QStringLiteral("歌詞")},
-        {m->frmOption->lblLatency, QString(), QStringLiteral("遅延")},
+        {m->frmOption->outputPage->lblLatency, QString(), QStringLiteral("遅延")},
     };
-    m->frmOption->updateLatency();
+    m->frmOption->outputPage->updateLatency();
     for (const auto &v : values) {
         SCOPED_TRACE(v.label->objectName().toStdString());
         if (!v.shown.isEmpty()) {
@@ -165,7 +167,7 @@ TEST(Accessibility, AScreenReaderReadsTheValueEveryLabelShowsAndItsPurposeApart)
     }
     EXPECT_TRUE(m->lblTimeLeft->text().startsWith(QStringLiteral("残り")));
     EXPECT_FALSE(m->lblTimeLeft->text().contains(QStringLiteral("計算中")));
-    for (QLabel *binding : m->frmOption->lblRemoteBinding)
+    for (QLabel *binding : m->frmOption->remotePage->lblRemoteBinding)
         EXPECT_TRUE(description(binding).endsWith(QStringLiteral("の割り当て")));
 
     // Every label of every window, the dialogs opened on demand too.

@@ -7,7 +7,7 @@ using namespace kazoon;
 
 TEST(LiveSettings, ReadsWhatTheOptionControlsHoldAtEachMoment)
 {
-    TfrmOption dialog(nullptr);
+    TfrmOption dialog{OptionsContext{}};
     const LiveSettings live(&dialog);
 
     struct Row {

@@ -8,6 +8,8 @@
 
 #include "app/MainWindow.h"
 #include "app/MidiRemoteInput.h"
+#include "options/OutputPage.h"
+#include "options/RemotePage.h"
 #include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
 #include "support/TestApp.h"
@@ -46,13 +48,13 @@ protected:
     {
         app.dialogs.onExec([script](QDialog *d) {
             auto *dlg = static_cast<TfrmOption *>(d);
-            dlg->PageControl->setCurrentWidget(dlg->RemotePage);
+            dlg->PageControl->setCurrentWidget(dlg->remotePage);
             return script(dlg);
         });
         w->mnuOptionItemClick();
     }
 
-    QString binding(TfrmOption *dlg, int i) const { return dlg->lblRemoteBinding[i]->text(); }
+    QString binding(TfrmOption *dlg, int i) const { return dlg->remotePage->lblRemoteBinding[i]->text(); }
 };
 
 TEST_F(RemotePage, LearnClearAndOkSaveTheBindingsAndOpenThePort)
@@ -60,36 +62,36 @@ TEST_F(RemotePage, LearnClearAndOkSaveTheBindingsAndOpenThePort)
     start(QStringLiteral("[Remote]\r\nPort=Foot 24:0\r\nPlay=pc:0:1\r\n"));
     ASSERT_EQ(app.remote.portName(), QStringLiteral("Foot 24:0"));
     open([&](TfrmOption *dlg) {
-        EXPECT_EQ(dlg->cmbRemotePort->currentText(), QStringLiteral("Foot 28:0"));
+        EXPECT_EQ(dlg->remotePage->cmbRemotePort->currentText(), QStringLiteral("Foot 28:0"));
         EXPECT_EQ(binding(dlg, kPlay), QStringLiteral("プログラム 1 (ch1)"));
-        EXPECT_TRUE(dlg->lblRemoteNone->isHidden());
+        EXPECT_TRUE(dlg->remotePage->lblRemoteNone->isHidden());
 
-        dlg->cmdRemoteLearn[kPlay]->click();
+        dlg->remotePage->cmdRemoteLearn[kPlay]->click();
         EXPECT_EQ(binding(dlg, kPlay), QStringLiteral("学習中…"));
         app.remote.send(bytes({0x80, 60, 0}));  // a release is not learnt
         app.remote.send(bytes({0xB0, 64, 10})); // nor a pedal going up
-        EXPECT_TRUE(dlg->learning());
+        EXPECT_TRUE(dlg->remotePage->learning());
         app.remote.send(bytes({0x92, 60, 90}));
-        EXPECT_FALSE(dlg->learning());
+        EXPECT_FALSE(dlg->remotePage->learning());
         EXPECT_EQ(binding(dlg, kPlay), QStringLiteral("ノート 60 (ch3)"));
 
-        dlg->cmdRemoteLearn[kStop]->click();
+        dlg->remotePage->cmdRemoteLearn[kStop]->click();
         app.remote.send(bytes({0xB0, 64, 127}));
         EXPECT_EQ(binding(dlg, kStop), QStringLiteral("CC64 (ch1)"));
 
         // The same press for another command moves the binding there.
-        dlg->cmdRemoteLearn[kNext]->click();
+        dlg->remotePage->cmdRemoteLearn[kNext]->click();
         app.remote.send(bytes({0x92, 60, 90}));
         EXPECT_EQ(binding(dlg, kNext), QStringLiteral("ノート 60 (ch3)"));
         EXPECT_EQ(binding(dlg, kPlay), QStringLiteral("未設定"));
 
-        dlg->cmdRemoteClear[kStop]->click();
+        dlg->remotePage->cmdRemoteClear[kStop]->click();
         EXPECT_EQ(binding(dlg, kStop), QStringLiteral("未設定"));
         EXPECT_EQ(w->remoteBindings[RemoteCommand::Play],
                   (RemoteBinding{RemoteBinding::Program, 0, 1}))
             << "nothing is live before OK";
 
-        dlg->cmbRemotePort->setCurrentIndex(dlg->cmbRemotePort->findText(QStringLiteral("Pad 20:0")));
+        dlg->remotePage->cmbRemotePort->setCurrentIndex(dlg->remotePage->cmbRemotePort->findText(QStringLiteral("Pad 20:0")));
         dlg->OKBtn->click();
         return int(QDialog::Accepted);
     });
@@ -110,15 +112,15 @@ TEST_F(RemotePage, EscEndsLearningAndCancelKeepsTheBindingsInUse)
     const RemoteBindings before = w->remoteBindings;
     const int opens = int(app.remote.opened.size());
     open([&](TfrmOption *dlg) {
-        dlg->cmdRemoteLearn[kPlay]->click();
+        dlg->remotePage->cmdRemoteLearn[kPlay]->click();
         QTest::keyClick(dlg, Qt::Key_Escape);
         EXPECT_TRUE(dlg->isVisible()) << "Esc ends the learning, not the dialog";
-        EXPECT_FALSE(dlg->learning());
+        EXPECT_FALSE(dlg->remotePage->learning());
         EXPECT_EQ(binding(dlg, kPlay), QStringLiteral("ノート 60 (ch1)"));
 
-        dlg->cmdRemoteLearn[kPlay]->click();
+        dlg->remotePage->cmdRemoteLearn[kPlay]->click();
         app.remote.send(bytes({0xC0, 7}));
-        dlg->cmbRemotePort->setCurrentIndex(0); // none
+        dlg->remotePage->cmbRemotePort->setCurrentIndex(0); // none
         dlg->CancelBtn->click();
         return int(QDialog::Rejected);
     });
@@ -130,7 +132,7 @@ TEST_F(RemotePage, EscEndsLearningAndCancelKeepsTheBindingsInUse)
     // The next opening shows the bindings in use, not what was cancelled.
     open([&](TfrmOption *dlg) {
         EXPECT_EQ(binding(dlg, kPlay), QStringLiteral("ノート 60 (ch1)"));
-        EXPECT_EQ(dlg->cmbRemotePort->currentText(), QStringLiteral("Foot 28:0"));
+        EXPECT_EQ(dlg->remotePage->cmbRemotePort->currentText(), QStringLiteral("Foot 28:0"));
         return int(QDialog::Rejected);
     });
 }
@@ -157,11 +159,11 @@ TEST_F(RemotePage, PortsMissingAndNoMidiInputAtAll)
         TfrmMain *m = other.start().main();
         other.dialogs.onExec([&](QDialog *d) {
             auto *dlg = static_cast<TfrmOption *>(d);
-            EXPECT_EQ(dlg->cmbRemotePort->currentText(), c.shown) << c.name;
-            EXPECT_EQ(dlg->lblRemoteNone->isHidden(), c.offered) << c.name;
-            EXPECT_EQ(dlg->lblRemoteNone->text(), kNoMidiInputText);
-            EXPECT_EQ(dlg->cmbRemotePort->isEnabled(), c.enabled) << c.name;
-            EXPECT_EQ(dlg->cmdRemoteLearn[0]->isEnabled(), c.enabled) << c.name;
+            EXPECT_EQ(dlg->remotePage->cmbRemotePort->currentText(), c.shown) << c.name;
+            EXPECT_EQ(dlg->remotePage->lblRemoteNone->isHidden(), c.offered) << c.name;
+            EXPECT_EQ(dlg->remotePage->lblRemoteNone->text(), kNoMidiInputText);
+            EXPECT_EQ(dlg->remotePage->cmbRemotePort->isEnabled(), c.enabled) << c.name;
+            EXPECT_EQ(dlg->remotePage->cmdRemoteLearn[0]->isEnabled(), c.enabled) << c.name;
             dlg->OKBtn->click();
             return int(QDialog::Accepted);
         });

@@ -24,6 +24,7 @@
 #include "player/SequencerDevice.h"
 #include "player/SetClock.h"
 #include "player/TrackBar.h"
+#include "remote/MidiRemote.h"
 #include "songlist/CheckListBox.h"
 
 namespace kazoon {
@@ -58,7 +59,9 @@ public:
 
 } // namespace
 
-TfrmMain::TfrmMain(const Environment &env, QWidget *parent) : QMainWindow(parent), env_(env)
+TfrmMain::TfrmMain(const Environment &env, QWidget *parent)
+    : QMainWindow(parent), env_(env), remote_(std::make_unique<MidiRemote>(env.remote, remoteHost())),
+      remoteBindings(remote_->bindings_), remoteLearner(remote_->learner_)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -9,7 +9,6 @@
 
 #include "app/AppTitle.h"
 #include "app/Environment.h"
-#include "app/RemoteBindings.h"
 #include "options/LiveSettings.h"
 #include "player/PlayerState.h"
 #include "songlist/SongSettings.h"
@@ -30,6 +29,9 @@ class TfrmOption;
 class TfrmSelect;
 class TfrmWrd;
 class TfrmAbout;
+class MidiRemote;
+class RemoteBindings;
+struct RemoteHost;
 namespace player {
 class SongLengths;
 }
@@ -184,21 +186,8 @@ public:
     std::function<qint64()> clockNow;    // the wall clock; tests set their own
     QTimer showStateTimer, setClockTimer;
 
-    // --- the MIDI remote (app/RemoteCommands.cpp) ---
-    // Reads [Remote] and opens its port; a port missing now is told once in
-    // the status bar, never in a box.
-    void startRemote();
-    // (Re)opens the bindings' port; an empty text, or why not.
-    QString openRemotePort();
-    // A message from the remote: its command runs as its key would, unless
-    // a dialog of the program is open. While the options page learns, the
-    // message goes there instead.
-    void remoteMessage(const QByteArray &message);
-    void runRemoteCommand(RemoteCommand command);
-    // A box, a file dialog or one of the program's dialogs is open.
-    bool programDialogOpen() const;
-    RemoteBindings remoteBindings;
-    std::function<void(const QByteArray &)> remoteLearner; // set while the options page learns
+    // --- the MIDI remote (remote/) ---
+    MidiRemote &remote() const { return *remote_; }
 
     // --- lyrics card (lyrics/) ---
     void mnuWrdItemClick(QObject *sender);
@@ -288,6 +277,13 @@ private:
     void buildLayout();
     void buildMenusAndToolBars();
 
+    // The window's side of the MIDI remote (app/RemoteCommands.cpp).
+    RemoteHost remoteHost();
+    // A box, a file dialog or one of the program's dialogs is open.
+    bool programDialogOpen() const;
+    // The key as if pressed and let go on the window.
+    void runKey(int key);
+
     Environment env_;
     std::map<QString, QAction *> actions_;
     bool destroyed_ = false;
@@ -295,6 +291,14 @@ private:
     bool activating_ = false;  // FormActivate is running
     bool showStateWritten_ = false; // this run has kept a show state file
     bool showEnded_ = false;        // the clean close has removed it
+    std::unique_ptr<MidiRemote> remote_;
+
+    // Lent to the options page, which reads and sets the remote through them,
+    // until the page hands its bindings back as a result.
+    friend class TfrmOption;
+    RemoteBindings &remoteBindings;
+    std::function<void(const QByteArray &)> &remoteLearner;
+    QString openRemotePort();
 };
 
 } // namespace kazoon

@@ -9,7 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/EngineDevice.h"
 #include "app/IniFile.h"
-#include "app/MidiRemoteInput.h"
+#include "remote/MidiRemoteInput.h"
 #include "app/Paths.h"
 #include "app/Windows.h"
 

@@ -25,10 +25,10 @@
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
 #include "app/OutputControl.h"
-#include "app/MidiRemoteInput.h"
-#include "app/RemoteInput.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
+#include "remote/MidiRemoteInput.h"
+#include "remote/RemoteInput.h"
 #include "songlist/CheckListBox.h"
 
 namespace kazoon {

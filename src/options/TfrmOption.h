@@ -12,7 +12,7 @@
 #include <QTabWidget>
 
 #include "app/OutputControl.h"
-#include "app/RemoteBindings.h"
+#include "remote/RemoteBindings.h"
 
 namespace kazoon {
 

@@ -9,6 +9,7 @@
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
 #include "app/ScreenPlacement.h"
+#include "app/ShowRecorder.h"
 #include "app/TfrmAbout.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
@@ -93,7 +94,7 @@ bool TfrmMain::FormCloseQuery()
 void TfrmMain::FormClose()
 {
     writeSettings();
-    removeShowState();
+    showRecorder_->ended();
 }
 
 void TfrmMain::writeSettings()

@@ -19,10 +19,10 @@
 #include "app/Dialogs.h"
 #include "app/Fonts.h"
 #include "app/Icons.h"
+#include "app/ShowRecorder.h"
 #include "app/TfrmAbout.h"
 #include "app/ToolButton.h"
 #include "player/SequencerDevice.h"
-#include "player/SetClock.h"
 #include "player/TrackBar.h"
 #include "remote/MidiRemote.h"
 #include "songlist/CheckListBox.h"
@@ -84,14 +84,6 @@ TfrmMain::TfrmMain(const Environment &env, QWidget *parent)
     LagTimer.setInterval(300);
     connect(&PlayTimer, &QTimer::timeout, this, &TfrmMain::PlayTimerTimer);
     connect(&LagTimer, &QTimer::timeout, this, &TfrmMain::LagTimerTimer);
-    showStateTimer.setSingleShot(true);
-    showStateTimer.setInterval(0);
-    connect(&showStateTimer, &QTimer::timeout, this, &TfrmMain::saveShowState);
-    setClockTimer.setInterval(500);
-    connect(&setClockTimer, &QTimer::timeout, this, &TfrmMain::refreshSetClock);
-    clockNow = [] { return QDateTime::currentMSecsSinceEpoch(); };
-    songLengths = new player::SongLengths(this);
-    connect(songLengths, &player::SongLengths::lengthsReady, this, &TfrmMain::refreshSetClock);
     connect(lstLive, &CheckListBox::clicked, this, &TfrmMain::lstLiveClick);
     connect(lstLive, &CheckListBox::clickCheck, this, &TfrmMain::lstLiveClickCheck);
     connect(trackBar, &TrackBar::change, this, &TfrmMain::TrackBarChange);
@@ -158,8 +150,9 @@ void TfrmMain::buildLayout()
     lblStep->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     // The set clock, under the panel: time since the show began, time left in the set.
-    lblElapsed = label(client, "lblElapsed", QString(), QRect(24, 131, 96, 16));
-    lblTimeLeft = label(client, "lblTimeLeft", QString(), QRect(124, 131, 134, 16));
+    auto *lblElapsed = label(client, "lblElapsed", QString(), QRect(24, 131, 96, 16));
+    auto *lblTimeLeft = label(client, "lblTimeLeft", QString(), QRect(124, 131, 134, 16));
+    showRecorder_ = std::make_unique<ShowRecorder>(showHost(), env_.settingsPath, lblElapsed, lblTimeLeft);
 
     statusBar_ = new QStatusBar(client);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));

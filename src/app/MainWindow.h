@@ -30,11 +30,10 @@ class TfrmSelect;
 class TfrmWrd;
 class TfrmAbout;
 class MidiRemote;
+class ShowRecorder;
+struct ShowHost;
 class RemoteBindings;
 struct RemoteHost;
-namespace player {
-class SongLengths;
-}
 
 // A hidden list of lines with a current index, as the main window keeps its
 // path entries (lstDmy) and the lyrics pages (lstWrd, lstStep).
@@ -166,25 +165,8 @@ public:
     bool FormKeyDown(QObject *sender, int key, Qt::KeyboardModifiers modifiers);
     void FormKeyUp(QObject *sender, int key, Qt::KeyboardModifiers modifiers);
 
-    // --- the show's state file and the set clock (app/ShowRecovery.cpp) ---
-    // The show changed (list, marks, song, save): its state file is written
-    // once the running handler is done, never on the position timer.
-    void showStateChanged();
-    void saveShowState();
-    // At a clean close: the show ended, its state file goes.
-    void removeShowState();
-    // At start: offers to reopen the show that a crash left behind.
-    void offerShowRestore();
-    // A new show (a list opened or made): the clock waits for its first Enter.
-    void resetSetClock();
-    void startSetClock(); // the first Enter of the show
-    void refreshSetClock();
-    QLabel *lblElapsed = nullptr, *lblTimeLeft = nullptr;
-    player::SongLengths *songLengths = nullptr;
-    qint64 showStartedMs = 0;            // the first Enter, ms since the epoch; 0 before it
-    bool setOver = false;                // the last song has ended; no song started since
-    std::function<qint64()> clockNow;    // the wall clock; tests set their own
-    QTimer showStateTimer, setClockTimer;
+    // --- the show's state file and the set clock (app/ShowRecorder.h) ---
+    ShowRecorder &showRecorder() const { return *showRecorder_; }
 
     // --- the MIDI remote (remote/) ---
     MidiRemote &remote() const { return *remote_; }
@@ -284,14 +266,16 @@ private:
     // The key as if pressed and let go on the window.
     void runKey(int key);
 
+    // The window's side of the show recorder (app/ShowRecovery.cpp).
+    ShowHost showHost();
+
     Environment env_;
     std::map<QString, QAction *> actions_;
     bool destroyed_ = false;
     bool terminating_ = false; // AppException has ended the program
     bool activating_ = false;  // FormActivate is running
-    bool showStateWritten_ = false; // this run has kept a show state file
-    bool showEnded_ = false;        // the clean close has removed it
     std::unique_ptr<MidiRemote> remote_;
+    std::unique_ptr<ShowRecorder> showRecorder_;
 
     // Lent to the options page, which reads and sets the remote through them,
     // until the page hands its bindings back as a result.

@@ -6,6 +6,7 @@
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/ShortText.h"
+#include "app/ShowRecorder.h"
 #include "player/PlayerRules.h"
 #include "player/PlayerSupport.h"
 #include "player/SequencerDevice.h"
@@ -50,7 +51,7 @@ void TfrmMain::LoadSelectedSong()
     const int i = lstLive->itemIndex();
     songIndex = i;
     lstDmy.itemIndex = i;
-    showStateChanged();
+    showRecorder_->changed();
     songFileName = songPath(i);
     statusPanel0->setText(shortenMiddle(songFileName));
 
@@ -154,7 +155,7 @@ void TfrmMain::EnterPlayingState()
     PlayTimer.start();
     playing = true;
     if (!lessonMode) // practice is no show
-        startSetClock();
+        showRecorder_->startClock();
 }
 
 void TfrmMain::LeavePlayingState()

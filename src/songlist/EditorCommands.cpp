@@ -2,6 +2,7 @@
 #include <QFileInfo>
 
 #include "app/MainWindow.h"
+#include "app/ShowRecorder.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/TfrmSelect.h"
 
@@ -13,7 +14,7 @@ void TfrmMain::mnuNewItemClick()
         return;
     // A new list is a new show.
     if (frmSelect->execWith(kNewListEditorCaption) == QDialog::Accepted)
-        resetSetClock();
+        showRecorder_->resetClock();
 }
 
 void TfrmMain::mnuMenuItemClick()

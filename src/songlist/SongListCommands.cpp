@@ -7,6 +7,7 @@
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/ShortText.h"
+#include "app/ShowRecorder.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/SongListFile.h"
 
@@ -94,7 +95,7 @@ void TfrmMain::mnuOpenItemClick()
     }
 
     showList(fileName, lines, 0);
-    resetSetClock();
+    showRecorder_->resetClock();
 }
 
 void TfrmMain::showList(const QString &fileName, const QStringList &lines, int index)
@@ -178,7 +179,7 @@ void TfrmMain::mnuSaveItemClick()
     setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
     saveCancelled = false;
     listModified = false;
-    showStateChanged();
+    showRecorder_->changed();
 }
 
 void TfrmMain::mnuOverItemClick()
@@ -194,7 +195,7 @@ void TfrmMain::mnuOverItemClick()
     }
     saveCancelled = false;
     listModified = false;
-    showStateChanged();
+    showRecorder_->changed();
 }
 
 void TfrmMain::ButtonSaveClick()

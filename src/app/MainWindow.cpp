@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,6 +25,7 @@
 #include "player/TrackBar.h"
 #include "remote/MidiRemote.h"
 #include "songlist/CheckListBox.h"
+#include "songlist/PerSongSettings.h"
 
 namespace kazoon {
 
@@ -148,6 +148,22 @@ void TfrmMain::buildLayout()
     label(panel1, "Label2", QStringLiteral("Step :"), QRect(108, 45, 29, 12))->adjustSize();
     lblStep = label(panel1, "lblStep", QString(), QRect(136, 45, 41, 12));
     lblStep->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The loaded song's own settings: a row of its own along the bottom of
+    // the panel, under the step display, as high as the longest settings
+    // need in the panel's font.
+    auto *lblAdjust = new QLabel(panel1);
+    lblAdjust->setObjectName(QStringLiteral("lblAdjust"));
+    // A screen reader reads the settings themselves; this says what they are.
+    lblAdjust->setAccessibleDescription(QStringLiteral("曲の設定"));
+    lblAdjust->setPalette(lblStep->palette());
+    lblAdjust->setText(songlist::settingsBadge(
+        {engine::SongAdjust::kMaxTranspose, engine::SongAdjust::kMaxTempo, engine::SongAdjust::kMaxVolume}));
+    const QSize longest = lblAdjust->sizeHint();
+    lblAdjust->clear();
+    const QRect inside = panel1->contentsRect().adjusted(3, 0, -3, 0);
+    lblAdjust->setGeometry(inside.left(), inside.bottom() + 1 - longest.height(), inside.width(),
+                           longest.height());
+    songSettings_ = std::make_unique<PerSongSettings>(songSettingsHost(), env_.dialogs, lblAdjust, this);
 
     // The set clock, under the panel: time since the show began, time left in the set.
     auto *lblElapsed = label(client, "lblElapsed", QString(), QRect(24, 131, 96, 16));

@@ -11,7 +11,6 @@
 #include "app/Environment.h"
 #include "options/LiveSettings.h"
 #include "player/PlayerState.h"
-#include "songlist/SongSettings.h"
 
 class QAction;
 class QLabel;
@@ -30,6 +29,8 @@ class TfrmSelect;
 class TfrmWrd;
 class TfrmAbout;
 class MidiRemote;
+class PerSongSettings;
+struct SongSettingsHost;
 class ShowRecorder;
 struct ShowHost;
 class RemoteBindings;
@@ -106,19 +107,8 @@ public:
     // song `index` loaded and waiting.
     void showList(const QString &fileName, const QStringList &lines, int index);
 
-    // --- each song's key, tempo and level (songlist/SongSettingsCommands.cpp) ---
-    void buildSongSettingsCommands();
-    void mnuSongItemClick();
-    // Gives the loaded song these settings on the player and shows them.
-    void applySongAdjust(const engine::SongAdjust &adjust);
-    // The settings at a glance beside each song of the list.
-    void showSongSettings();
-    // Reads the settings file beside a list just opened (lstDmy holds its songs).
-    void loadSongSettings(const QString &listPath);
-    // Writes it beside the list saved; the reason in Japanese on failure.
-    QString saveSongSettings(const QString &listPath);
-    songlist::SongSettings songSettings; // by song path
-    QString songSettingsFile;            // the settings file read or written last, when sound
+    // --- each song's key, tempo and level (songlist/PerSongSettings.h) ---
+    PerSongSettings &songSettings() const { return *songSettings_; }
 
     // --- command states that change together (app/CommandStates.cpp) ---
     // The commands that come on once a song list is loaded (by open or the
@@ -220,7 +210,7 @@ public:
     TrackBar *trackBar = nullptr; // object name "TrackBar"
     QStatusBar *statusBar_ = nullptr;
     QLabel *statusPanel0 = nullptr, *statusPanel1 = nullptr;
-    QLabel *lblInfo = nullptr, *lblStep = nullptr, *lblAdjust = nullptr;
+    QLabel *lblInfo = nullptr, *lblStep = nullptr;
     LineList lstDmy, lstWrd, lstStep;
     // The values of lstStep's marks, so that the play timer's page choice
     // reads no text.
@@ -266,6 +256,11 @@ private:
     // The key as if pressed and let go on the window.
     void runKey(int key);
 
+    // The window's side of the per-song settings: their menu item and the
+    // list's context menu, and what they ask of the window
+    // (app/SongSettingsCommands.cpp).
+    void buildSongSettingsCommands();
+    SongSettingsHost songSettingsHost();
     // The window's side of the show recorder (app/ShowRecovery.cpp).
     ShowHost showHost();
 
@@ -276,6 +271,7 @@ private:
     bool activating_ = false;  // FormActivate is running
     std::unique_ptr<MidiRemote> remote_;
     std::unique_ptr<ShowRecorder> showRecorder_;
+    std::unique_ptr<PerSongSettings> songSettings_;
 
     // Lent to the options page, which reads and sets the remote through them,
     // until the page hands its bindings back as a result.

@@ -12,6 +12,7 @@
 #include "player/SequencerDevice.h"
 #include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
+#include "songlist/PerSongSettings.h"
 #include "songlist/ListHint.h"
 
 namespace kazoon {
@@ -44,7 +45,7 @@ void TfrmMain::LoadSelectedSong()
         songLoaded = false;
     }
     ResetLyricsCard();
-    lblAdjust->clear();
+    songSettings_->clearPanel();
     if (lstLive->count() == 0)
         return;
 
@@ -66,7 +67,7 @@ void TfrmMain::LoadSelectedSong()
     statusPanel1->setText(player::lengthText(dev.Length()));
     dev.SetTimeFormat(TimeFormat::Steps);
     songLoaded = true;
-    applySongAdjust(songSettings.value(songFileName));
+    songSettings_->applyStored(songFileName);
 
     trackBar->setMax(int(dev.Length()));
     dev.Seek(0);

@@ -9,6 +9,7 @@
 #include "app/ShortText.h"
 #include "app/ShowRecorder.h"
 #include "songlist/CheckListBox.h"
+#include "songlist/PerSongSettings.h"
 #include "songlist/SongListFile.h"
 
 namespace kazoon {
@@ -105,7 +106,7 @@ void TfrmMain::showList(const QString &fileName, const QStringList &lines, int i
     if (!fileName.isEmpty())
         listFileName = fileName;
     lstDmy.items = lines;
-    loadSongSettings(fileName);
+    songSettings_->load(fileName);
     setBulkMarkCommands({});
     listModified = false;
 
@@ -147,7 +148,7 @@ bool writeList(TfrmMain &w, const QString &fileName)
 {
     const QString error = songlist::writeFile(fileName, w.lstDmy.items);
     if (error.isEmpty()) {
-        const QString settingsError = w.saveSongSettings(fileName);
+        const QString settingsError = w.songSettings().save(fileName);
         if (settingsError.isEmpty())
             return true;
         w.showMessage(QStringLiteral("曲の設定ファイルを保存できません。\r\n")

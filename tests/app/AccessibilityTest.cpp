@@ -23,6 +23,7 @@
 #include "lyrics/TfrmWrdDir.h"
 #include "options/TfrmOption.h"
 #include "player/SetClock.h"
+#include "songlist/PerSongSettings.h"
 #include "songlist/TfrmSelect.h"
 #include "songlist/TfrmSong.h"
 #include "support/TestApp.h"
@@ -146,7 +147,7 @@ TEST(Accessibility, AScreenReaderReadsTheValueEveryLabelShowsAndItsPurposeApart)
     } values[] = {
         {m->showRecorder().elapsedLabel(), QStringLiteral("経過 0分30秒"), QStringLiteral("ショーの経過時間")},
         {m->showRecorder().timeLeftLabel(), QString(), QStringLiteral("セットの残り時間")},
-        {m->lblAdjust, QStringLiteral("♯2 120% 音量80%"), QStringLiteral("曲の設定")},
+        {m->songSettings().panelLabel(), QStringLiteral("♯2 120% 音量80%"), QStringLiteral("曲の設定")},
         {m->lblStep, QStringLiteral("33"), QStringLiteral("ステップ")},
         {m->lblInfo, QStringLiteral("再生中･･･\r\n[Esc]キーで停止します。"),
          QStringLiteral("プレーヤーの状態")},

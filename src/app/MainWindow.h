@@ -11,6 +11,7 @@
 #include "app/Environment.h"
 #include "options/LiveSettings.h"
 #include "player/PlayerState.h"
+#include "player/StepDisplay.h"
 
 class QAction;
 class QLabel;
@@ -196,6 +197,7 @@ public:
     bool lessonMode = false;
     bool qsSuspendedByLesson = false;
     bool showStepOneAtZero = false;
+    player::StepDisplay stepDisplay; // what lblStep shows
     bool startFlagAtStepOne = false;
     bool lyricsLookedUp = false;
     bool lyricsMissing = false;

@@ -1,5 +1,7 @@
 #include "app/Windows.h"
 
+#include <QAction>
+
 #include "app/Fonts.h"
 #include "app/MainWindow.h"
 #include "app/TfrmAbout.h"
@@ -9,6 +11,29 @@
 #include "songlist/TfrmSelect.h"
 
 namespace kazoon {
+
+namespace {
+
+LyricsWindowHooks lyricsWindowHooks(TfrmMain *main)
+{
+    LyricsWindowHooks hooks;
+    hooks.keyDown = [main](QObject *sender, int key, Qt::KeyboardModifiers modifiers) {
+        return main->FormKeyDown(sender, key, modifiers);
+    };
+    hooks.keyUp = [main](QObject *sender, int key, Qt::KeyboardModifiers modifiers) {
+        main->FormKeyUp(sender, key, modifiers);
+    };
+    hooks.activated = [main] { main->FormActivate(); };
+    hooks.standby = main->cmdSB;
+    hooks.play = main->cmdPlay;
+    hooks.stop = main->cmdStop;
+    hooks.prev = main->cmdPrev;
+    hooks.actions = main->findChildren<QAction *>();
+    hooks.settingsPath = main->env().settingsPath;
+    return hooks;
+}
+
+} // namespace
 
 Windows::Windows() = default;
 
@@ -41,7 +66,7 @@ std::unique_ptr<Windows> createWindows(const Environment &env)
     main->frmOption = w->frmOption.get();
     w->frmSelect = std::make_unique<TfrmSelect>(main, main);
     main->frmSelect = w->frmSelect.get();
-    w->frmWrd = std::make_unique<TfrmWrd>(main);
+    w->frmWrd = std::make_unique<TfrmWrd>(lyricsWindowHooks(main));
     main->frmWrd = w->frmWrd.get();
     w->frmAbout = std::make_unique<TfrmAbout>(main, main);
     main->attachWindows(w->frmWrdDir.get(), w->frmOption.get(), w->frmSelect.get(),

@@ -64,7 +64,7 @@ namespace {
 // that is not a number leaves the text as it is. Wide arithmetic, so that
 // no mark value can overflow "mark - 1".
 template <typename MarkAt>
-int choosePage(qsizetype n, MarkAt markAt, QStringView stepDisplay, int position)
+int choosePage(qsizetype n, MarkAt markAt, player::StepDisplay stepDisplay, int position)
 {
     if (n <= 0)
         return kKeepPage;
@@ -72,9 +72,9 @@ int choosePage(qsizetype n, MarkAt markAt, QStringView stepDisplay, int position
     if (!first)
         return kKeepPage;
     // A first mark 0 shows its page while the display still reads "0".
-    if (*first == 0 && stepDisplay == u"0")
+    if (*first == 0 && stepDisplay.shows(0))
         return 0;
-    const std::optional<int> display = parseInteger(stepDisplay);
+    const std::optional<int> display = stepDisplay.step();
     if (!display)
         return kKeepPage;
     if (*display < *first)
@@ -101,13 +101,13 @@ int choosePage(qsizetype n, MarkAt markAt, QStringView stepDisplay, int position
 
 } // namespace
 
-int pageForPosition(const QStringList &steps, QStringView stepDisplay, int position)
+int pageForPosition(const QStringList &steps, player::StepDisplay stepDisplay, int position)
 {
     return choosePage(
         steps.size(), [&](qsizetype i) { return stepMark(steps.at(i)); }, stepDisplay, position);
 }
 
-int pageForPosition(const QList<int> &marks, QStringView stepDisplay, int position)
+int pageForPosition(const QList<int> &marks, player::StepDisplay stepDisplay, int position)
 {
     return choosePage(
         marks.size(), [&](qsizetype i) { return std::optional<int>(marks.at(i)); }, stepDisplay,
@@ -130,17 +130,21 @@ QString cardName(const QString &songFileName)
     return name.left(end) + QLatin1String("txt");
 }
 
-QString cardPath(const QString &songFileName, FolderMode mode, const QString &lyricsFolder)
+CardLocation cardPathFor(const QString &songFileName, LyricsFolderRule rule,
+                         const QString &lyricsFolder)
 {
-    QString folder;
-    if (mode == FolderMode::LyricsFolder) {
-        folder = lyricsFolder;
-        if (!folder.endsWith(QLatin1Char('/')))
-            folder += QLatin1Char('/');
-    } else {
-        folder = songFileName.left(songFileName.lastIndexOf(QLatin1Char('/')) + 1);
-    }
-    return folder + cardName(songFileName);
+    if (rule != LyricsFolderRule::OwnFolder)
+        return {songFileName.left(songFileName.lastIndexOf(QLatin1Char('/')) + 1)
+                + cardName(songFileName)};
+    QString folder = lyricsFolder;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return {folder + cardName(songFileName), lyricsFolder.isEmpty()};
+}
+
+CardLocation cardPathFor(const QString &songFileName, const LiveSettings &settings)
+{
+    return cardPathFor(songFileName, settings.lyricsFolderRule(), settings.lyricsFolder());
 }
 
 } // namespace kazoon::lyrics

@@ -6,6 +6,9 @@
 #include <QStringView>
 #include <optional>
 
+#include "options/LiveSettings.h"
+#include "player/StepDisplay.h"
+
 namespace kazoon::lyrics {
 
 // A card is a few pages of lyrics; anything bigger is not a card and is
@@ -45,24 +48,29 @@ LyricsCard readLyricsCard(const QString &path);
 constexpr int kEmptyPage = -1; // the empty text
 constexpr int kKeepPage = -2;  // leave the shown text as it is
 
-// The page for the step display (the text of lblStep: "0" at the top of the
-// song, otherwise the position plus 1) and the position in steps. Marks are
+// The page for the step display and the position in steps. Marks are
 // given as their lines (lstStep) or as their values. Scans the marks once
 // and allocates nothing, so it can run on every tick.
-int pageForPosition(const QStringList &steps, QStringView stepDisplay, int position);
-int pageForPosition(const QList<int> &marks, QStringView stepDisplay, int position);
-
-// Where cards are kept: beside the song (RadioWrd1) or in the lyrics folder
-// of the options (RadioWrd2); the values are those of the settings file.
-enum class FolderMode { BesideSong = 1, LyricsFolder = 2 };
+int pageForPosition(const QStringList &steps, player::StepDisplay stepDisplay, int position);
+int pageForPosition(const QList<int> &marks, player::StepDisplay stepDisplay, int position);
 
 // The card's file name: the song's file name without its last three
 // characters, followed by "txt" (Song.mid gives Song.txt). A name of fewer
 // than three characters is kept whole.
 QString cardName(const QString &songFileName);
 
-// The full path of the song's card in the given folder mode; lyricsFolder is
-// used in LyricsFolder mode only, with or without a trailing "/".
-QString cardPath(const QString &songFileName, FolderMode mode, const QString &lyricsFolder);
+// Where the song's card is kept under the lyrics folder rule: beside the
+// song, or in the lyrics folder (with or without a trailing "/"). With the
+// own-folder rule and no folder chosen the path names the card in "/", where
+// the lookup looks; noFolder tells the maker that it must not write there.
+struct CardLocation {
+    QString path;
+    bool noFolder = false;
+
+    bool operator==(const CardLocation &) const = default;
+};
+CardLocation cardPathFor(const QString &songFileName, LyricsFolderRule rule,
+                         const QString &lyricsFolder);
+CardLocation cardPathFor(const QString &songFileName, const LiveSettings &settings);
 
 } // namespace kazoon::lyrics

@@ -1,11 +1,14 @@
-// The main window's lyrics card commands: the function toggle, the refresh
-// and the three operations the player calls as songs load, play and move.
+// The main window's lyrics card commands: the function toggle, the refresh,
+// the card maker and the three operations the player calls as songs load,
+// play and move.
 #include <QLabel>
 
 #include "app/Command.h"
 #include "app/MainWindow.h"
 #include "lyrics/LyricsCard.h"
+#include "lyrics/TfrmCardMaker.h"
 #include "lyrics/TfrmWrd.h"
+#include "player/PlayerSupport.h"
 #include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
 
@@ -35,6 +38,30 @@ void TfrmMain::mnuWrdEditItemClick()
     ShowLyricsCard();
 }
 
+void TfrmMain::mnuCardItemClick()
+{
+    // A walk through the list may still have its load pending: it is done
+    // first, so that the maker works on the song the list shows.
+    if (LagTimer.isActive() && !playing)
+        LagTimerTimer();
+    if (!songLoaded || playing || lessonMode)
+        return;
+    CardMakerHooks hooks;
+    hooks.device = &Player();
+    hooks.dialogs = &dialogs();
+    hooks.showMessage = [this](const QString &text, const QString &caption, int flags) {
+        return showMessage(text, caption, flags);
+    };
+    hooks.checkDevice = [this] { return player::checkDevice(*this); };
+    hooks.cardSaved = [this] {
+        ResetLyricsCard();
+        ShowLyricsCard();
+    };
+    hooks.fileDialog = [this](bool open) { open ? OpenDialogShow() : OpenDialogClose(); };
+    TfrmCardMaker maker(std::move(hooks), this);
+    maker.make(songFileName, lyrics::cardPathFor(songFileName, liveSettings()));
+}
+
 void TfrmMain::ResetLyricsCard()
 {
     if (lstLive->count() == 0)
@@ -59,13 +86,8 @@ void TfrmMain::ShowLyricsCard()
         lyrics::LyricsCard card;
         // Without a song there is no name to look for (an empty name would
         // find a file called "txt" in the working folder).
-        if (!songFileName.isEmpty()) {
-            const auto mode = settings.lyricsFolderRule() == LyricsFolderRule::OwnFolder
-                                  ? lyrics::FolderMode::LyricsFolder
-                                  : lyrics::FolderMode::BesideSong;
-            card = lyrics::readLyricsCard(
-                lyrics::cardPath(songFileName, mode, settings.lyricsFolder()));
-        }
+        if (!songFileName.isEmpty())
+            card = lyrics::readLyricsCard(lyrics::cardPathFor(songFileName, settings).path);
         lyricsLookedUp = true;
         if (!card.usable()) {
             lyricsMissing = true;
@@ -93,7 +115,7 @@ void TfrmMain::UpdateLyricsPage()
     // beside lstStep, and the label touched only when the page changes.
     if (!cmdWrd->menuItem()->isChecked() || !lyricsLookedUp || lyricsMissing || !frmWrd)
         return;
-    const int page = lyrics::pageForPosition(lstStepMarks, lblStep->text(), trackBar->Position());
+    const int page = lyrics::pageForPosition(lstStepMarks, stepDisplay, trackBar->Position());
     if (page == lyrics::kKeepPage)
         return;
     if (page == lyrics::kEmptyPage)

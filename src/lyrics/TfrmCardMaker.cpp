@@ -15,7 +15,6 @@
 #include "app/Dialogs.h"
 #include "app/FileErrors.h"
 #include "app/Fonts.h"
-#include "app/MainWindow.h"
 #include "app/SafeFile.h"
 #include "app/ShortText.h"
 #include "app/TextFile.h"
@@ -43,16 +42,10 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
     return b;
 }
 
-lyrics::FolderMode folderMode(const LiveSettings &settings)
-{
-    return settings.lyricsFolderRule() == LyricsFolderRule::OwnFolder
-               ? lyrics::FolderMode::LyricsFolder
-               : lyrics::FolderMode::BesideSong;
-}
-
 } // namespace
 
-TfrmCardMaker::TfrmCardMaker(TfrmMain *main, QWidget *parent) : QDialog(parent), main_(main)
+TfrmCardMaker::TfrmCardMaker(CardMakerHooks hooks, QWidget *parent)
+    : QDialog(parent), hooks_(std::move(hooks))
 {
     setObjectName(QStringLiteral("frmCardMaker"));
     setWindowTitle(QString::fromUtf8(kCaption));
@@ -168,32 +161,30 @@ TfrmCardMaker::TfrmCardMaker(TfrmMain *main, QWidget *parent) : QDialog(parent),
     setPlaying(false);
 }
 
-int TfrmCardMaker::make(const QString &songFileName)
+int TfrmCardMaker::make(const QString &songFileName, const lyrics::CardLocation &card)
 {
     songFileName_ = songFileName;
-    const LiveSettings settings = main_->liveSettings();
-    cardPath_ = lyrics::cardPath(songFileName, folderMode(settings), settings.lyricsFolder());
-    // Without a folder the path would name the root of the file system.
-    noLyricsFolder_ = folderMode(settings) == lyrics::FolderMode::LyricsFolder
-                      && settings.lyricsFolder().isEmpty();
+    cardPath_ = card.path;
+    // Without a folder the path names the root of the file system.
+    noLyricsFolder_ = card.noFolder;
     lblSong->setText(QStringLiteral("曲: %1\r\n歌詞カード: %2")
                          .arg(shortenMiddle(QFileInfo(songFileName).fileName()),
                               shortenMiddle(cardPath_)));
     // A card the song already has is the start: its pages and marks.
-    const lyrics::LyricsCard card = lyrics::readLyricsCard(cardPath_);
+    const lyrics::LyricsCard existing = lyrics::readLyricsCard(cardPath_);
     refreshing_ = true;
-    memLyrics->setPlainText(card.usable() ? lyrics::textFromPages(card.pages) : QString());
+    memLyrics->setPlainText(existing.usable() ? lyrics::textFromPages(existing.pages) : QString());
     refreshing_ = false;
-    taps_.setMarks(card.usable() ? card.marks : QList<int>());
+    taps_.setMarks(existing.usable() ? existing.marks : QList<int>());
     refreshMarks();
     changed_ = false;
 
-    mainPosition_ = main_->Player().Position();
+    mainPosition_ = device().Position();
     restored_ = false;
     setPlaying(false);
     showStep();
     memLyrics->setFocus();
-    const int result = main_->dialogs().exec(this);
+    const int result = hooks_.dialogs->exec(this);
     restore();
     return result;
 }
@@ -205,13 +196,10 @@ QStringList TfrmCardMaker::pages() const
 
 bool TfrmCardMaker::deviceOk()
 {
-    SequencerDevice &dev = main_->Player();
-    if (dev.Error() == 0)
-        return true;
-    main_->CheckPlayerError();
-    if (main_->portInUse) {
-        main_->portInUse = false;
-        return false;
+    switch (hooks_.checkDevice()) {
+    case player::DeviceCheck::Ok: return true;
+    case player::DeviceCheck::PortBusy: return false;
+    case player::DeviceCheck::Fatal: break;
     }
     // The main window is ending the program; nothing more is played here.
     restored_ = true;
@@ -241,7 +229,7 @@ void TfrmCardMaker::cmdPlayClick()
 {
     if (playing_)
         return;
-    SequencerDevice &dev = main_->Player();
+    SequencerDevice &dev = device();
     bool fromTop = false;
     try {
         if (dev.Position() >= dev.Length()) {
@@ -271,7 +259,7 @@ void TfrmCardMaker::cmdStopClick()
 {
     if (!playing_)
         return;
-    SequencerDevice &dev = main_->Player();
+    SequencerDevice &dev = device();
     try {
         dev.Stop();
     } catch (const DeviceError &) {
@@ -284,7 +272,7 @@ void TfrmCardMaker::cmdStopClick()
 
 void TfrmCardMaker::cmdPrevClick()
 {
-    SequencerDevice &dev = main_->Player();
+    SequencerDevice &dev = device();
     const bool wasPlaying = playing_;
     try {
         dev.SeekToStart();
@@ -305,7 +293,7 @@ void TfrmCardMaker::cmdNextClick()
         return;
     // The position at the press, not the last tick's, so that a tap on the
     // beat lands on that step.
-    taps_.tap(int(main_->Player().Position() + 1));
+    taps_.tap(int(device().Position() + 1));
     changed_ = true;
     refreshMarks();
     grdMarks->scrollToItem(grdMarks->item(taps_.count() - 1, 0));
@@ -331,7 +319,7 @@ void TfrmCardMaker::nudgeSelected(int delta)
 
 void TfrmCardMaker::tick()
 {
-    SequencerDevice &dev = main_->Player();
+    SequencerDevice &dev = device();
     if (playing_ && dev.Mode() != DeviceMode::Playing)
         setPlaying(false);
     showStep();
@@ -339,10 +327,11 @@ void TfrmCardMaker::tick()
 
 void TfrmCardMaker::showStep()
 {
-    SequencerDevice &dev = main_->Player();
+    SequencerDevice &dev = device();
     const std::int64_t pos = dev.Position();
-    // As the main window: "0" at the top of a song not yet played.
-    lblStep->setText(!playing_ && pos == 0 ? QStringLiteral("0") : QString::number(pos + 1));
+    // As the main window: step 0 at the top of a song not yet played.
+    step_ = player::StepDisplay::at(pos, playing_);
+    lblStep->setText(step_.text());
     showCurrentPage();
 }
 
@@ -350,8 +339,8 @@ void TfrmCardMaker::showCurrentPage()
 {
     // The page the lyrics window would show now, in bold, so that a second
     // pass through the song shows whether the marks sit right.
-    const int page = lyrics::pageForPosition(taps_.marks(), lblStep->text(),
-                                             int(main_->Player().Position()));
+    const int page = lyrics::pageForPosition(taps_.marks(), step_,
+                                             int(device().Position()));
     if (page == lyrics::kKeepPage)
         return;
     for (int row = 0; row < grdMarks->rowCount(); ++row) {
@@ -409,7 +398,7 @@ void TfrmCardMaker::markEdited(int row, int column)
     if (value && taps_.setMark(row, *value))
         changed_ = true;
     else
-        main_->showMessage(QStringLiteral("ステップには0以上の整数を入力してください。"),
+        hooks_.showMessage(QStringLiteral("ステップには0以上の整数を入力してください。"),
                            QString::fromUtf8(kCaption), mb::Ok | mb::IconExclamation);
     // Shows the value kept, the old one after a refused entry.
     QMetaObject::invokeMethod(this, &TfrmCardMaker::refreshMarks, Qt::QueuedConnection);
@@ -417,11 +406,11 @@ void TfrmCardMaker::markEdited(int row, int column)
 
 void TfrmCardMaker::cmdOpenTextClick()
 {
-    main_->OpenDialogShow();
-    const QString path = main_->dialogs().getOpenFileName(
+    hooks_.fileDialog(true);
+    const QString path = hooks_.dialogs->getOpenFileName(
         this, QFileInfo(songFileName_).absolutePath(),
         QStringLiteral("テキストファイル(*.txt);;すべてのファイル(*)"));
-    main_->OpenDialogClose();
+    hooks_.fileDialog(false);
     if (path.isEmpty())
         return;
     const SmallFile file = readSmallFile(path, kMaxTextSize);
@@ -431,7 +420,7 @@ void TfrmCardMaker::cmdOpenTextClick()
                             : file.status == SmallFile::Missing
                                 ? fileErrorReason(ENOENT)
                                 : QStringLiteral("テキストファイルではないか、読み込めません。");
-        main_->showMessage(QStringLiteral("歌詞を読み込めません。\r\n") + shortenMiddle(path)
+        hooks_.showMessage(QStringLiteral("歌詞を読み込めません。\r\n") + shortenMiddle(path)
                                + QStringLiteral("\r\n\r\n") + why,
                            kAppTitle, mb::Ok | mb::IconStop);
         return;
@@ -450,12 +439,12 @@ bool TfrmCardMaker::cmdSaveClick()
     const QList<int> &marks = taps_.marks();
     const lyrics::CardCheck check = lyrics::checkCard(pageList, marks);
     if (check.problem != lyrics::CardCheck::Ok) {
-        main_->showMessage(lyrics::cardProblemText(check, int(pageList.size()), int(marks.size())),
+        hooks_.showMessage(lyrics::cardProblemText(check, int(pageList.size()), int(marks.size())),
                            QString::fromUtf8(kCaption), mb::Ok | mb::IconExclamation);
         return false;
     }
     const auto cannotSave = [this](const QString &why) {
-        main_->showMessage(QStringLiteral("歌詞カードを保存できません。\r\n") + shortenMiddle(cardPath_)
+        hooks_.showMessage(QStringLiteral("歌詞カードを保存できません。\r\n") + shortenMiddle(cardPath_)
                                + QStringLiteral("\r\n\r\n") + why,
                            kAppTitle, mb::Ok | mb::IconStop);
         return false;
@@ -469,7 +458,7 @@ bool TfrmCardMaker::cmdSaveClick()
         if (!existing.isFile())
             return cannotSave(QStringLiteral("同じ名前のフォルダまたは特殊なファイルがあります。"));
         const QString backup = lyrics::backupPath(cardPath_);
-        const int answer = main_->showMessage(
+        const int answer = hooks_.showMessage(
             QStringLiteral("歌詞カード「%1」は既にあります。\r\n元のカードを「%2」として残し、"
                            "上書きしますか?")
                 .arg(QFileInfo(cardPath_).fileName(), QFileInfo(backup).fileName()),
@@ -490,9 +479,8 @@ bool TfrmCardMaker::cmdSaveClick()
 
     changed_ = false;
     // The lyrics window reads the new card at once.
-    main_->ResetLyricsCard();
-    main_->ShowLyricsCard();
-    main_->showMessage(QStringLiteral("歌詞カードを保存しました。\r\n") + shortenMiddle(cardPath_),
+    hooks_.cardSaved();
+    hooks_.showMessage(QStringLiteral("歌詞カードを保存しました。\r\n") + shortenMiddle(cardPath_),
                        QString::fromUtf8(kCaption), mb::Ok);
     return true;
 }
@@ -502,7 +490,7 @@ bool TfrmCardMaker::mayClose()
     if (!changed_)
         return true;
     // The taps of a whole pass through the song are not lost to a stray Esc.
-    return main_->showMessage(QStringLiteral("歌詞カードは保存されていません。\r\n"
+    return hooks_.showMessage(QStringLiteral("歌詞カードは保存されていません。\r\n"
                                              "保存せずに閉じますか?"),
                               QString::fromUtf8(kCaption),
                               mb::YesNo | mb::IconQuestion | mb::DefButton2)
@@ -541,7 +529,7 @@ void TfrmCardMaker::restore()
         return;
     restored_ = true;
     tickTimer.stop();
-    SequencerDevice &dev = main_->Player();
+    SequencerDevice &dev = device();
     try {
         if (playing_)
             dev.Stop();
@@ -549,9 +537,7 @@ void TfrmCardMaker::restore()
     } catch (const DeviceError &) {
     }
     setPlaying(false);
-    if (dev.Error() != 0)
-        main_->CheckPlayerError();
-    main_->portInUse = false;
+    hooks_.checkDevice();
 }
 
 bool TfrmCardMaker::eventFilter(QObject *watched, QEvent *event)

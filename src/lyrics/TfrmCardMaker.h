@@ -3,8 +3,12 @@
 #include <QDialog>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 
 #include "lyrics/CardMaker.h"
+#include "lyrics/LyricsCard.h"
+#include "player/PlayerRules.h"
+#include "player/StepDisplay.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -13,7 +17,21 @@ class QTableWidget;
 
 namespace kazoon {
 
-class TfrmMain;
+class SequencerDevice;
+class UiDialogs;
+
+// What the card maker needs of the main window.
+struct CardMakerHooks {
+    SequencerDevice *device = nullptr;
+    UiDialogs *dialogs = nullptr;
+    std::function<int(const QString &text, const QString &caption, int flags)> showMessage;
+    // The player's check after a device command (tells the performer why).
+    std::function<player::DeviceCheck()> checkDevice;
+    // A card was written: the lyrics window reads it again.
+    std::function<void()> cardSaved;
+    // A file dialog opens (true) or closes (false) over the program.
+    std::function<void(bool open)> fileDialog;
+};
 
 // Makes the loaded song's lyrics card: the lyrics typed or opened as pages,
 // the song played here, and the start of each page tapped with the next-page
@@ -23,11 +41,11 @@ class TfrmMain;
 class TfrmCardMaker : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmCardMaker(TfrmMain *main, QWidget *parent = nullptr);
+    explicit TfrmCardMaker(CardMakerHooks hooks, QWidget *parent = nullptr);
 
-    // Takes the song (and its card, when it has a usable one) and shows the
-    // dialog modally through the main window's dialog seam.
-    int make(const QString &songFileName);
+    // Takes the song (and its card at `card`, when it has a usable one) and
+    // shows the dialog modally through the main window's dialog seam.
+    int make(const QString &songFileName, const lyrics::CardLocation &card);
 
     // Where the card of the song is written.
     QString cardPath() const { return cardPath_; }
@@ -84,7 +102,9 @@ private:
     void showStep();
     void showCurrentPage();
 
-    TfrmMain *main_;
+    SequencerDevice &device() const { return *hooks_.device; }
+
+    CardMakerHooks hooks_;
     QString songFileName_, cardPath_;
     lyrics::TapList taps_;
     bool playing_ = false;
@@ -92,6 +112,7 @@ private:
     bool restored_ = false;
     bool changed_ = false; // lyrics or marks not saved yet
     bool noLyricsFolder_ = false; // cards go to a lyrics folder not chosen yet
+    player::StepDisplay step_ = player::StepDisplay::at(0);
     std::int64_t mainPosition_ = 0; // where the main window left the song
 };
 

@@ -12,7 +12,6 @@
 #include "app/ToolButton.h"
 #include "app/Icons.h"
 #include "app/IniFile.h"
-#include "app/MainWindow.h"
 #include "app/ScreenPlacement.h"
 #include "lyrics/LyricsLabel.h"
 
@@ -24,8 +23,8 @@ const QString kDefaultFont = QStringLiteral("ＭＳ Ｐ明朝");
 const QString kCaption = QStringLiteral("歌詞カード");
 } // namespace
 
-TfrmWrd::TfrmWrd(TfrmMain *main)
-    : QWidget(nullptr), main_(main), foreColor_(kWindowTextColor), backColor_(kWhiteColor)
+TfrmWrd::TfrmWrd(LyricsWindowHooks hooks)
+    : QWidget(nullptr), hooks_(std::move(hooks)), foreColor_(kWindowTextColor), backColor_(kWhiteColor)
 {
     setObjectName(QStringLiteral("frmWrd"));
     setWindowTitle(kCaption);
@@ -73,22 +72,22 @@ TfrmWrd::TfrmWrd(TfrmMain *main)
         return a;
     };
     gap();
-    ButtonSB = button("ButtonSB", QStringLiteral("スタンバイ"), IconId::Standby, main_->cmdSB);
+    ButtonSB = button("ButtonSB", QStringLiteral("スタンバイ"), IconId::Standby, hooks_.standby);
     gap();
-    ButtonPlay = button("ButtonPlay", QStringLiteral("再生"), IconId::Play, main_->cmdPlay);
-    ButtonStop = button("ButtonStop", QStringLiteral("停止"), IconId::Stop, main_->cmdStop);
-    ButtonPrev = button("ButtonPrev", QStringLiteral("先頭に戻る"), IconId::Prev, main_->cmdPrev);
+    ButtonPlay = button("ButtonPlay", QStringLiteral("再生"), IconId::Play, hooks_.play);
+    ButtonStop = button("ButtonStop", QStringLiteral("停止"), IconId::Stop, hooks_.stop);
+    ButtonPrev = button("ButtonPrev", QStringLiteral("先頭に戻る"), IconId::Prev, hooks_.prev);
 
     // The main window's short cuts (F5, F9, F11, ...) work here as well,
     // each only while its command is enabled.
-    for (QAction *a : main_->findChildren<QAction *>()) {
+    for (QAction *a : std::as_const(hooks_.actions)) {
         if (!a->shortcut().isEmpty())
             addAction(a);
     }
 
     setForeColor(foreColor_);
     setBackColor(backColor_);
-    readSettings(IniFile(main_->env().settingsPath));
+    readSettings(IniFile(hooks_.settingsPath));
 }
 
 void TfrmWrd::setLyrics(const QString &text)
@@ -186,20 +185,20 @@ void TfrmWrd::writeSettings(IniFile &ini) const
 
 void TfrmWrd::keyPressEvent(QKeyEvent *event)
 {
-    if (!main_->FormKeyDown(this, event->key(), event->modifiers()))
+    if (!hooks_.keyDown(this, event->key(), event->modifiers()))
         QWidget::keyPressEvent(event);
 }
 
 void TfrmWrd::keyReleaseEvent(QKeyEvent *event)
 {
-    main_->FormKeyUp(this, event->key(), event->modifiers());
+    hooks_.keyUp(this, event->key(), event->modifiers());
     QWidget::keyReleaseEvent(event);
 }
 
 void TfrmWrd::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        main_->FormActivate();
+        hooks_.activated();
     QWidget::changeEvent(event);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
+#include <functional>
 
 #include "lyrics/LyricsLabel.h"
 
@@ -9,8 +11,22 @@ class QToolBar;
 
 namespace kazoon {
 
+class Command;
 class IniFile;
-class TfrmMain;
+
+// What the lyrics card window needs of the main window.
+struct LyricsWindowHooks {
+    // Keys pressed here act as in the main window; keyDown is true when it
+    // took the key.
+    std::function<bool(QObject *sender, int key, Qt::KeyboardModifiers modifiers)> keyDown;
+    std::function<void(QObject *sender, int key, Qt::KeyboardModifiers modifiers)> keyUp;
+    std::function<void()> activated;
+    // The player commands the window's four buttons belong to.
+    Command *standby = nullptr, *play = nullptr, *stop = nullptr, *prev = nullptr;
+    // The main window's actions; those with a short cut work here as well.
+    QList<QAction *> actions;
+    QString settingsPath;
+};
 
 // The lyrics card window: a separate, sizeable window that shows the page of
 // the current song position in large type. Its four player buttons belong to
@@ -22,7 +38,7 @@ public:
     static constexpr int kDefaultWidth = 621;
     static constexpr int kDefaultHeight = 168;
 
-    explicit TfrmWrd(TfrmMain *main);
+    explicit TfrmWrd(LyricsWindowHooks hooks);
 
     // The window's [Words] settings: position, size, state, font and colours.
     void readSettings(const IniFile &ini);
@@ -57,7 +73,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    TfrmMain *main_;
+    LyricsWindowHooks hooks_;
     int foreColor_;
     int backColor_;
     QString lyrics_;

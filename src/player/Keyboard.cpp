@@ -58,7 +58,7 @@ bool TfrmMain::FormKeyDown(QObject *sender, int key, Qt::KeyboardModifiers modif
     const bool barEnabled = trackBar->isEnabled();
     const int p = trackBar->Position();
     const int max = trackBar->Max();
-    const QString d = lblStep->text();
+    const player::StepDisplay d = stepDisplay;
     const auto position = [&](const player::PositionMove &move) {
         if (barEnabled)
             apply(*this, move);

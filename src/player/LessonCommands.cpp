@@ -95,7 +95,7 @@ void TfrmMain::ButtonSflgClick()
         return;
     const int p = trackBar->Position();
     trackBar->setSelStart(p);
-    startFlagAtStepOne = lblStep->text() == QLatin1String("1");
+    startFlagAtStepOne = stepDisplay.shows(1);
     if (trackBar->SelEnd() < trackBar->SelStart() + kMinPassage)
         trackBar->setSelEnd(trackBar->Max());
     // The position is at the new start flag.

@@ -19,13 +19,18 @@ namespace kazoon {
 
 namespace player {
 
-bool refusedByBusyPort(TfrmMain &w)
+DeviceCheck checkDevice(TfrmMain &w)
 {
+    const DeviceCheck result = deviceCheck(w.Player().Error());
     w.CheckPlayerError();
-    if (!w.portInUse)
-        return false;
     w.portInUse = false;
-    return true;
+    return result;
+}
+
+void showStep(TfrmMain &w, StepDisplay step)
+{
+    w.stepDisplay = step;
+    w.lblStep->setText(step.text());
 }
 
 void startOnce(QTimer &timer)
@@ -72,7 +77,7 @@ void TfrmMain::LoadSelectedSong()
     trackBar->setMax(int(dev.Length()));
     dev.Seek(0);
     trackBar->setPosition(int(dev.Position()));
-    lblStep->setText(QString::number(dev.Position()));
+    player::showStep(*this, player::StepDisplay::at(dev.Position()));
     trackBar->setEnabled(true);
 
     setListHint(i);
@@ -115,7 +120,7 @@ void TfrmMain::ReportLoadFailure()
     cmdStop->setEnabled(false);
     cmdPrev->setEnabled(false);
 
-    lblStep->clear();
+    player::showStep(*this, player::StepDisplay());
     trackBar->setPosition(0);
     trackBar->setEnabled(false);
     statusPanel1->clear();

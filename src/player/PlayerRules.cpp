@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "player/PlayerState.h"
+#include "player/engine/DeviceErrors.h"
 
 namespace kazoon::player {
 
@@ -28,6 +29,13 @@ QString infoText(int playerState)
     }
 }
 
+DeviceCheck deviceCheck(int error)
+{
+    if (error == 0)
+        return DeviceCheck::Ok;
+    return error == device_error::PortInUse ? DeviceCheck::PortBusy : DeviceCheck::Fatal;
+}
+
 namespace {
 PositionMove moveTo(int target, bool stepOneAtZero = false)
 {
@@ -41,40 +49,40 @@ PositionMove refresh(bool stepOneAtZero = false)
 
 // From step 0 the first move lands one short of n, so that the display
 // (position + 1) reads n and the walk back lands on the same steps.
-PositionMove forwardBy(int p, int max, const QString &d, int n)
+PositionMove forwardBy(int p, int max, StepDisplay d, int n)
 {
-    if (p == 0 && d == QLatin1String("0"))
+    if (p == 0 && d.shows(0))
         return moveTo(std::min(n - 1, max));
     if (p < max - n)
         return moveTo(p + n);
     return moveTo(max);
 }
 
-PositionMove backBy(int p, const QString &d, int n)
+PositionMove backBy(int p, StepDisplay d, int n)
 {
     if (p > n)
         return moveTo(p - n);
-    if (d == QString::number(n + 1))
+    if (d.shows(n + 1))
         return moveTo(0, true);
     if (p == 0)
         return refresh();
     return moveTo(0);
 }
 
-PositionMove forwardOne(int p, int max, const QString &d)
+PositionMove forwardOne(int p, int max, StepDisplay d)
 {
     if (p >= max)
         return {};
-    if (p == 0 && d == QLatin1String("0"))
+    if (p == 0 && d.shows(0))
         return refresh(true);
     return moveTo(p + 1);
 }
 
-PositionMove backOne(int p, const QString &d)
+PositionMove backOne(int p, StepDisplay d)
 {
     if (p <= 0)
         return refresh();
-    return moveTo(p - 1, d == QLatin1String("2"));
+    return moveTo(p - 1, d.shows(2));
 }
 
 } // namespace kazoon::player

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "player/StepDisplay.h"
+
 namespace kazoon::player {
 
 // The song length as the status bar shows it ("3分5秒"), from the device's
@@ -13,6 +15,12 @@ QString lengthText(std::int64_t smpte);
 // The player panel's text for a player state; a null string for the values
 // that have none (the panel then keeps what it shows).
 QString infoText(int playerState);
+
+// What a device error code means for the command that met it: nothing, a
+// busy output port (the command gives up and leaves the panel as it was), or
+// a failure that ends the program.
+enum class DeviceCheck { Ok, PortBusy, Fatal };
+DeviceCheck deviceCheck(int error);
 
 // What a position key asks of the position bar. Position 0 holds two stops,
 // step 0 and step 1, told apart by the step display `d`.
@@ -26,11 +34,11 @@ struct PositionMove {
 };
 
 // Right (n = 16) and PgDn (n = 128).
-PositionMove forwardBy(int p, int max, const QString &d, int n);
+PositionMove forwardBy(int p, int max, StepDisplay d, int n);
 // Left (n = 16) and PgUp (n = 128).
-PositionMove backBy(int p, const QString &d, int n);
+PositionMove backBy(int p, StepDisplay d, int n);
 // Keypad + and -.
-PositionMove forwardOne(int p, int max, const QString &d);
-PositionMove backOne(int p, const QString &d);
+PositionMove forwardOne(int p, int max, StepDisplay d);
+PositionMove backOne(int p, StepDisplay d);
 
 } // namespace kazoon::player

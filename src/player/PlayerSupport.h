@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/PlayerRules.h"
+
 class QTimer;
 
 namespace kazoon {
@@ -9,10 +11,13 @@ class TfrmMain;
 // Small helpers shared by the player's handlers of the main window.
 namespace kazoon::player {
 
-// Runs the device error check after a play or resume. When the port was in
-// use, clears the flag and returns true: the command gives up its remaining
-// steps and leaves the panel as it was.
-bool refusedByBusyPort(TfrmMain &w);
+// Checks the device after a command: CheckPlayerError tells the performer
+// of an error (and ends the program on a fatal one); a busy port is told
+// once and forgotten, the command that met it gives up its remaining steps.
+DeviceCheck checkDevice(TfrmMain &w);
+
+// Shows the step in lblStep and keeps it as the value the rules read.
+void showStep(TfrmMain &w, StepDisplay step);
 
 // Starts a one-shot timer unless it already runs: a running delay is not
 // lengthened by a further start.

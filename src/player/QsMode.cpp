@@ -34,7 +34,7 @@ void TfrmMain::ButtonSBClick()
         dev.SetEndPosition(standbyPosition);
         dev.SetMuteNotesNext(liveSettings().muteStandby());
         dev.Play();
-        if (player::refusedByBusyPort(*this))
+        if (player::checkDevice(*this) == player::DeviceCheck::PortBusy)
             return;
     }
     cmdSB->setEnabled(false);

@@ -19,7 +19,7 @@ void TfrmMain::ButtonPlayClick()
     if (playerState == StandbyDone) {
         dev.SetNotifyNext(true);
         dev.Resume();
-        if (player::refusedByBusyPort(*this))
+        if (player::checkDevice(*this) == player::DeviceCheck::PortBusy)
             return;
         playerState = Playing;
     } else {
@@ -33,7 +33,7 @@ void TfrmMain::ButtonPlayClick()
         dev.SetNotifyNext(true);
         dev.Play();
         // A refused play leaves the panel as it was, its state included.
-        if (player::refusedByBusyPort(*this))
+        if (player::checkDevice(*this) == player::DeviceCheck::PortBusy)
             return;
         playerState = lessonMode ? Lesson : Playing;
     }
@@ -57,7 +57,7 @@ void TfrmMain::ButtonStopClick()
     // after the stop and lose the stop position.
     LagTimer.stop();
     dev.Stop();
-    CheckPlayerError();
+    player::checkDevice(*this);
     LeavePlayingState();
     if (!liveSettings().showWhileStopped())
         hideLyricsWindow();
@@ -133,7 +133,6 @@ void TfrmMain::PlayTimerTimer()
     if (playing && !LagTimer.isActive() && dev.Mode() == DeviceMode::Stopped
         && dev.Error() == device_error::PortInUse) {
         ButtonStopClick();
-        portInUse = false;
         return;
     }
     // The mark tells TrackBarChange that this change is the timer's own; it is
@@ -159,7 +158,7 @@ void TfrmMain::PlayTimerTimer()
         return;
     }
     followOnBar();
-    lblStep->setText(QString::number(pos + 1));
+    player::showStep(*this, player::StepDisplay::at(pos, true));
     UpdateLyricsPage();
 }
 
@@ -180,12 +179,10 @@ void TfrmMain::TrackBarChange()
 
     const std::int64_t pos = dev.Position();
     if (trackBar->Position() != 0) {
-        lblStep->setText(QString::number(pos + 1));
-    } else if (showStepOneAtZero) {
-        lblStep->setText(QStringLiteral("1"));
-        showStepOneAtZero = false;
+        player::showStep(*this, player::StepDisplay::at(pos, true));
     } else {
-        lblStep->setText(QStringLiteral("0"));
+        player::showStep(*this, player::StepDisplay::at(0, showStepOneAtZero));
+        showStepOneAtZero = false;
     }
 
     if (playing) {
@@ -196,8 +193,8 @@ void TfrmMain::TrackBarChange()
         player::startOnce(LagTimer);
     } else if (lessonMode) {
         const int p = trackBar->Position();
-        const bool stepZeroShown = lblStep->text() == QLatin1String("0");
-        const bool stepOneShown = lblStep->text() == QLatin1String("1");
+        const bool stepZeroShown = stepDisplay.shows(0);
+        const bool stepOneShown = stepDisplay.shows(1);
         cmdPlay->setEnabled(p >= trackBar->SelStart() && p <= trackBar->SelEnd()
                             && !(stepZeroShown && startFlagAtStepOne));
         if (p != trackBar->SelStart())
@@ -207,7 +204,7 @@ void TfrmMain::TrackBarChange()
                                 || (stepOneShown && !startFlagAtStepOne));
         UpdateFlagButtons();
     } else {
-        if (pos == 0 && lblStep->text() == QLatin1String("0")) {
+        if (pos == 0 && stepDisplay.shows(0)) {
             cmdPrev->setEnabled(false);
         } else {
             cmdSB->setEnabled(false);
@@ -235,8 +232,7 @@ void TfrmMain::LagTimerTimer()
             dev.SetEndPosition(trackBar->SelEnd());
         dev.SetNotifyNext(true);
         dev.Play();
-        CheckPlayerError();
-        portInUse = false;
+        player::checkDevice(*this);
         playTimerTag = 0;
         PlayTimer.start();
     }
@@ -260,8 +256,7 @@ void TfrmMain::PlayerNotify()
             dev.SetEndPosition(trackBar->SelEnd());
             dev.SetNotifyNext(true);
             dev.Play();
-            CheckPlayerError();
-            portInUse = false;
+            player::checkDevice(*this);
             cmdStop->setEnabled(true);
             cmdPrev->setEnabled(true);
         }
@@ -280,7 +275,7 @@ void TfrmMain::PlayerNotify()
         playerState = StandbyDone;
         ShowInfoMessage();
         LeavePlayingState();
-        lblStep->setText(QString::number(dev.Position() + 1));
+        player::showStep(*this, player::StepDisplay::at(dev.Position(), true));
         return;
     }
 

@@ -247,10 +247,7 @@ TEST(CardMaker, OpensForALoadedSongOnlyAndNotWhileItPlays)
     ASSERT_TRUE(item);
     EXPECT_FALSE(m->mnuEdit->isEnabled()) << "no song list";
 
-    const QString list =
-        app.makeList(QStringLiteral("show.mnu"), {QStringLiteral("0 ") + app.makeSong("Song.mid")});
-    app.dialogs.openFile(list);
-    m->mnuOpenItemClick();
+    app.openList({QStringLiteral("Song.mid")});
     ASSERT_TRUE(m->songLoaded);
     emit m->mnuEdit->aboutToShow();
     EXPECT_TRUE(item->isEnabled());
@@ -286,11 +283,7 @@ TEST(CardMaker, ExistingCardIsKeptAsBackupAfterYes)
         app.writeSettings(settings(row.mode, app.path(QStringLiteral("lyrics"))));
         const QByteArray old("1\r\nold\r\n9\r\nlines\r\n");
         const QString card = app.makeFile(QLatin1String(row.cardAt), old);
-        const QString list = app.makeList(QStringLiteral("show.mnu"),
-                                          {QStringLiteral("0 ") + app.makeSong("songs/Song.mid")});
-        app.start();
-        app.dialogs.openFile(list);
-        app.main()->mnuOpenItemClick();
+        app.openList({QStringLiteral("songs/Song.mid")});
         ASSERT_EQ(app.main()->lstWrd.items, (QStringList{"old", "lines"}));
 
         app.dialogs.answer(row.answer);
@@ -322,11 +315,7 @@ TEST(CardMaker, ReadOnlyFolderSaysWhyAndKeepsTheLyrics)
 {
     TestApp app;
     app.writeSettings(settings());
-    const QString song = app.makeSong("ro/Song.mid");
-    const QString list = app.makeList(QStringLiteral("show.mnu"), {QStringLiteral("0 ") + song});
-    app.start();
-    app.dialogs.openFile(list);
-    app.main()->mnuOpenItemClick();
+    app.openList({QStringLiteral("ro/Song.mid")});
     ASSERT_TRUE(app.main()->songLoaded);
     const QByteArray folder = QFile::encodeName(app.path(QStringLiteral("ro")));
     ASSERT_EQ(::chmod(QFile::encodeName(app.dir()).constData(), 0755), 0);
@@ -383,11 +372,7 @@ TEST(CardMaker, UnsavedLyricsOrMarksAreNotDroppedByEscOrClose)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
         TestApp app;
-        const QString list = app.makeList(QStringLiteral("show.mnu"),
-                                          {QStringLiteral("0 ") + app.makeSong("Song.mid")});
-        app.start();
-        app.dialogs.openFile(list);
-        app.main()->mnuOpenItemClick();
+        app.openList({QStringLiteral("Song.mid")});
         if (row.answer)
             app.dialogs.answer(row.answer);
         const bool ran = withMaker(app, [&](TfrmCardMaker &d) {
@@ -435,11 +420,7 @@ TEST(CardMaker, OpensLyricsFromATextFile)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
         TestApp app;
-        const QString list = app.makeList(QStringLiteral("show.mnu"),
-                                          {QStringLiteral("0 ") + app.makeSong("Song.mid")});
-        app.start();
-        app.dialogs.openFile(list);
-        app.main()->mnuOpenItemClick();
+        app.openList({QStringLiteral("Song.mid")});
         const QString lyrics = row.bytes.isEmpty()
                                    ? app.path(QStringLiteral("none.txt"))
                                    : app.makeFile(QStringLiteral("lyrics.txt"), row.bytes);
@@ -464,11 +445,7 @@ TEST(CardMaker, LyricsFolderNotChosenIsRefused)
 {
     TestApp app;
     app.writeSettings(settings(2, QString()));
-    const QString list = app.makeList(
-        QStringLiteral("show.mnu"), {QStringLiteral("0 ") + app.makeSong("KazoonMakerNoFolder.mid")});
-    app.start();
-    app.dialogs.openFile(list);
-    app.main()->mnuOpenItemClick();
+    app.openList({QStringLiteral("KazoonMakerNoFolder.mid")});
     app.dialogs.answer(mb::IdOk);  // the refusal
     app.dialogs.answer(mb::IdYes); // close without saving
     const QString rootCard = QStringLiteral("/KazoonMakerNoFolder.txt");

@@ -118,7 +118,9 @@ TEST(LyricsCard, PageFollowsTheStepDisplayAndThePosition)
                                         << (row.marks.isEmpty() ? -1 : row.marks.first())
                                         << " display " << row.display << " position "
                                         << row.position);
-        const QString display = QString::fromLatin1(row.display);
+        const player::StepDisplay display = *row.display
+                                                ? player::StepDisplay::showing(atoi(row.display))
+                                                : player::StepDisplay();
         EXPECT_EQ(pageForPosition(row.marks, display, row.position), row.page);
         // The lines of lstStep give the same answer as their values.
         QStringList steps;
@@ -127,7 +129,8 @@ TEST(LyricsCard, PageFollowsTheStepDisplayAndThePosition)
         EXPECT_EQ(pageForPosition(steps, display, row.position), row.page);
     }
     // Marks written in another form are compared by value.
-    EXPECT_EQ(pageForPosition(QStringList{"+1", " $9", "0x14"}, u"10", 9), 1);
+    EXPECT_EQ(pageForPosition(QStringList{"+1", " $9", "0x14"}, player::StepDisplay::showing(10), 9),
+              1);
 }
 
 TEST(LyricsCard, CardNameDropsThreeCharactersNeverBytes)
@@ -153,22 +156,33 @@ TEST(LyricsCard, CardNameDropsThreeCharactersNeverBytes)
         EXPECT_EQ(cardName(row.song), row.name) << row.song.toStdString();
 }
 
-TEST(LyricsCard, LookupInBothFolderModes)
+TEST(LyricsCard, LookupInBothFolderRules)
 {
+    using enum LyricsFolderRule;
     const QString song = QStringLiteral("/home/yui/曲/Song.mid");
     const struct {
-        FolderMode mode;
+        LyricsFolderRule rule;
         QString folder;
         QString path;
+        bool noFolder;
     } rows[] = {
-        {FolderMode::BesideSong, "/lyrics", "/home/yui/曲/Song.txt"},
-        {FolderMode::LyricsFolder, "/home/yui/歌詞", "/home/yui/歌詞/Song.txt"},
-        {FolderMode::LyricsFolder, "/home/yui/歌詞/", "/home/yui/歌詞/Song.txt"},
-        {FolderMode::LyricsFolder, "/", "/Song.txt"},
+        {BesideSong, "/lyrics", "/home/yui/曲/Song.txt", false},
+        {BesideSong, "", "/home/yui/曲/Song.txt", false},
+        {OwnFolder, "/home/yui/歌詞", "/home/yui/歌詞/Song.txt", false},
+        {OwnFolder, "/home/yui/歌詞/", "/home/yui/歌詞/Song.txt", false},
+        {OwnFolder, "/", "/Song.txt", false},
+        // No folder chosen: the lookup looks in "/", the maker must not write.
+        {OwnFolder, "", "/Song.txt", true},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(cardPath(song, row.mode, row.folder), row.path) << row.folder.toStdString();
-    EXPECT_EQ(cardPath("Song.mid", FolderMode::BesideSong, QString()), "Song.txt");
+    for (const auto &row : rows) {
+        const CardLocation card = cardPathFor(song, row.rule, row.folder);
+        EXPECT_EQ(card.path, row.path) << row.folder.toStdString();
+        EXPECT_EQ(card.noFolder, row.noFolder) << row.folder.toStdString();
+    }
+    EXPECT_EQ(cardPathFor("Song.mid", BesideSong, QString()).path, "Song.txt");
+    // Without the options dialog the rule is the default: beside the song.
+    EXPECT_EQ(cardPathFor(song, LiveSettings(nullptr)),
+              (CardLocation{"/home/yui/曲/Song.txt", false}));
 }
 
 TEST(LyricsCard, ReadsUtf8AndShiftJisCardsOfJapaneseSongs)
@@ -179,7 +193,7 @@ TEST(LyricsCard, ReadsUtf8AndShiftJisCardsOfJapaneseSongs)
     const QString text = QStringLiteral("1\r\n星がひとつ\r\n光る\r\n17\r\n夜空の歌\r\n");
     const QStringList pages{QStringLiteral("星がひとつ\r\n光る"), QStringLiteral("夜空の歌")};
 
-    writeBytes(cardPath(song, FolderMode::BesideSong, QString()), "\xEF\xBB\xBF" + text.toUtf8());
+    writeBytes(cardPathFor(song, LyricsFolderRule::BesideSong, QString()).path, "\xEF\xBB\xBF" + text.toUtf8());
     LyricsCard card = readLyricsCard(dir.filePath(QStringLiteral("夜空の歌.txt")));
     EXPECT_EQ(card.steps, (QStringList{"1", "17"}));
     EXPECT_EQ(card.pages, pages);
@@ -191,7 +205,7 @@ TEST(LyricsCard, ReadsUtf8AndShiftJisCardsOfJapaneseSongs)
     const QByteArray encoded = sjis(text);
     ASSERT_FALSE(sjis.hasError());
     writeBytes(folder + QStringLiteral("/夜空の歌.txt"), encoded);
-    card = readLyricsCard(cardPath(song, FolderMode::LyricsFolder, folder));
+    card = readLyricsCard(cardPathFor(song, LyricsFolderRule::OwnFolder, folder).path);
     EXPECT_EQ(card.pages, pages);
 }
 

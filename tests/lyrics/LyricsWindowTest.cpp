@@ -60,13 +60,7 @@ struct Stage {
     TfrmMain *open(const QString &settingsText, const QStringList &songs)
     {
         app.writeSettings(settingsText);
-        QStringList entries;
-        for (const QString &song : songs)
-            entries << QStringLiteral("0 ") + app.makeSong(song);
-        const QString list = app.makeList(QStringLiteral("show.mnu"), entries);
-        w = app.start().main();
-        app.dialogs.openFile(list);
-        w->mnuOpenItemClick();
+        w = app.openList(songs);
         return w;
     }
     void playOn(int steps)

@@ -217,6 +217,24 @@ TEST_F(Transport, AnOutputLostMidSongStopsThePlayAndSaysWhy)
     EXPECT_EQ(dev.Position(), 20);
 }
 
+TEST_F(Transport, APlayAfterABusyPortAtTheStopIsNotRefused)
+{
+    setList({{"a.mid", 64}, {"b.mid", 64}});
+    w->ButtonPlayClick();
+    playOn(20);
+    // Esc comes before the timer has seen the output go: the stop meets the
+    // busy port and says why.
+    dev.loseOutput("MIDI出力ポートが見つかりません。");
+    w->ButtonStopClick();
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+
+    // With the cable back the next play starts, and the panel says so.
+    w->ButtonPlayClick();
+    EXPECT_EQ(dev.Mode(), DeviceMode::Playing);
+    EXPECT_EQ(panel(), (Panel{Playing, false, false, true, true, true, true, 20, true}));
+    EXPECT_EQ(app.dialogs.boxes.size(), 1);
+}
+
 TEST_F(Transport, LoadFailureInsideAMedleyStopsTheChain)
 {
     setList({{"a.mid", 32, true}, {"b.mid", 32, true}, {"c.mid", 32}});

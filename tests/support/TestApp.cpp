@@ -91,4 +91,16 @@ QString TestApp::makeList(const QString &relative, const QStringList &entries) c
     return makeFile(relative, entries.join(QStringLiteral("\r\n")).append(QStringLiteral("\r\n")).toUtf8());
 }
 
+TfrmMain *TestApp::openList(const QStringList &songs)
+{
+    QStringList entries;
+    for (const QString &song : songs)
+        entries << QStringLiteral("0 ") + makeSong(song);
+    const QString list = makeList(QStringLiteral("show.mnu"), entries);
+    start();
+    dialogs.openFile(list);
+    main()->mnuOpenItemClick();
+    return main();
+}
+
 } // namespace kazoon::test

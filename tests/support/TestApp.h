@@ -58,6 +58,9 @@ public:
     QString makeSong(const QString &relative, FakeDevice::Song song = {});
     // Writes a song list file (one "mark blank path" entry per line, CR LF).
     QString makeList(const QString &relative, const QStringList &entries) const;
+    // A list of these songs, opened: writes each song (unmarked) and the list
+    // show.mnu, starts the windows and opens the list as the performer does.
+    TfrmMain *openList(const QStringList &songs);
 
     ScriptedDialogs dialogs;
     FakeDevice device;

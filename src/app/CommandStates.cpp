@@ -5,6 +5,7 @@
 #include "app/Command.h"
 #include "app/MainWindow.h"
 #include "songlist/CheckListBox.h"
+#include "songlist/PerSongSettings.h"
 #include "songlist/SongListFile.h"
 
 namespace kazoon {
@@ -20,7 +21,7 @@ void TfrmMain::afterListLoaded()
         cmdLesson->setEnabled(true);
     if (cmdWrd->isDown())
         cmdWrdEdit->setEnabled(true);
-    showSongSettings();
+    songSettings_->show();
 }
 
 void TfrmMain::setListCommands(bool on)

@@ -8,14 +8,15 @@
 #include "app/EngineDevice.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
-#include "app/RemoteInput.h"
 #include "app/ScreenPlacement.h"
+#include "app/ShowRecorder.h"
 #include "app/TfrmAbout.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
 #include "options/TfrmOption.h"
 #include "player/SequencerDevice.h"
 #include "player/TrackBar.h"
+#include "remote/MidiRemote.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/TfrmSelect.h"
 
@@ -54,7 +55,7 @@ void TfrmMain::FormCreate()
         if (s == Qt::ApplicationActive)
             FormActivate();
     });
-    startRemote();
+    remote_->start(IniFile(env_.settingsPath));
 }
 
 void TfrmMain::FormActivate()
@@ -93,7 +94,7 @@ bool TfrmMain::FormCloseQuery()
 void TfrmMain::FormClose()
 {
     writeSettings();
-    removeShowState();
+    showRecorder_->ended();
 }
 
 void TfrmMain::writeSettings()
@@ -111,9 +112,7 @@ void TfrmMain::writeSettings()
         frmOption->writeSettings(ini);
     if (env_.output)
         writeOutputConfig(ini, env_.output->config());
-    // A remote never set up leaves no section behind.
-    if (env_.remote && (!ini.keys(QStringLiteral("Remote")).isEmpty() || remoteBindings != RemoteBindings()))
-        remoteBindings.write(ini);
+    remote_->writeSettings(ini);
     ini.save();
 }
 
@@ -122,8 +121,7 @@ void TfrmMain::FormDestroy()
     if (destroyed_)
         return;
     destroyed_ = true;
-    if (env_.remote)
-        env_.remote->setReceiver(nullptr);
+    remote_->stop();
     PlayTimer.stop();
     LagTimer.stop();
     if (songLoaded) {

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,12 +18,14 @@
 #include "app/Dialogs.h"
 #include "app/Fonts.h"
 #include "app/Icons.h"
+#include "app/ShowRecorder.h"
 #include "app/TfrmAbout.h"
 #include "app/ToolButton.h"
 #include "player/SequencerDevice.h"
-#include "player/SetClock.h"
 #include "player/TrackBar.h"
+#include "remote/MidiRemote.h"
 #include "songlist/CheckListBox.h"
+#include "songlist/PerSongSettings.h"
 
 namespace kazoon {
 
@@ -58,7 +59,8 @@ public:
 
 } // namespace
 
-TfrmMain::TfrmMain(const Environment &env, QWidget *parent) : QMainWindow(parent), env_(env)
+TfrmMain::TfrmMain(const Environment &env, QWidget *parent)
+    : QMainWindow(parent), env_(env), remote_(std::make_unique<MidiRemote>(env.remote, remoteHost()))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -81,14 +83,6 @@ TfrmMain::TfrmMain(const Environment &env, QWidget *parent) : QMainWindow(parent
     LagTimer.setInterval(300);
     connect(&PlayTimer, &QTimer::timeout, this, &TfrmMain::PlayTimerTimer);
     connect(&LagTimer, &QTimer::timeout, this, &TfrmMain::LagTimerTimer);
-    showStateTimer.setSingleShot(true);
-    showStateTimer.setInterval(0);
-    connect(&showStateTimer, &QTimer::timeout, this, &TfrmMain::saveShowState);
-    setClockTimer.setInterval(500);
-    connect(&setClockTimer, &QTimer::timeout, this, &TfrmMain::refreshSetClock);
-    clockNow = [] { return QDateTime::currentMSecsSinceEpoch(); };
-    songLengths = new player::SongLengths(this);
-    connect(songLengths, &player::SongLengths::lengthsReady, this, &TfrmMain::refreshSetClock);
     connect(lstLive, &CheckListBox::clicked, this, &TfrmMain::lstLiveClick);
     connect(lstLive, &CheckListBox::clickCheck, this, &TfrmMain::lstLiveClickCheck);
     connect(trackBar, &TrackBar::change, this, &TfrmMain::TrackBarChange);
@@ -153,10 +147,27 @@ void TfrmMain::buildLayout()
     label(panel1, "Label2", QStringLiteral("Step :"), QRect(108, 45, 29, 12))->adjustSize();
     lblStep = label(panel1, "lblStep", QString(), QRect(136, 45, 41, 12));
     lblStep->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The loaded song's own settings: a row of its own along the bottom of
+    // the panel, under the step display, as high as the longest settings
+    // need in the panel's font.
+    auto *lblAdjust = new QLabel(panel1);
+    lblAdjust->setObjectName(QStringLiteral("lblAdjust"));
+    // A screen reader reads the settings themselves; this says what they are.
+    lblAdjust->setAccessibleDescription(QStringLiteral("曲の設定"));
+    lblAdjust->setPalette(lblStep->palette());
+    lblAdjust->setText(songlist::settingsBadge(
+        {engine::SongAdjust::kMaxTranspose, engine::SongAdjust::kMaxTempo, engine::SongAdjust::kMaxVolume}));
+    const QSize longest = lblAdjust->sizeHint();
+    lblAdjust->clear();
+    const QRect inside = panel1->contentsRect().adjusted(3, 0, -3, 0);
+    lblAdjust->setGeometry(inside.left(), inside.bottom() + 1 - longest.height(), inside.width(),
+                           longest.height());
+    songSettings_ = std::make_unique<PerSongSettings>(songSettingsHost(), env_.dialogs, lblAdjust, this);
 
     // The set clock, under the panel: time since the show began, time left in the set.
-    lblElapsed = label(client, "lblElapsed", QString(), QRect(24, 131, 96, 16));
-    lblTimeLeft = label(client, "lblTimeLeft", QString(), QRect(124, 131, 134, 16));
+    auto *lblElapsed = label(client, "lblElapsed", QString(), QRect(24, 131, 96, 16));
+    auto *lblTimeLeft = label(client, "lblTimeLeft", QString(), QRect(124, 131, 134, 16));
+    showRecorder_ = std::make_unique<ShowRecorder>(showHost(), env_.settingsPath, lblElapsed, lblTimeLeft);
 
     statusBar_ = new QStatusBar(client);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));

@@ -9,11 +9,9 @@
 
 #include "app/AppTitle.h"
 #include "app/Environment.h"
-#include "app/RemoteBindings.h"
 #include "options/LiveSettings.h"
 #include "player/PlayerState.h"
 #include "player/StepDisplay.h"
-#include "songlist/SongSettings.h"
 
 class QAction;
 class QLabel;
@@ -33,9 +31,13 @@ class TfrmWrd;
 class TfrmAbout;
 struct EditedList;
 struct OptionsChange;
-namespace player {
-class SongLengths;
-}
+class MidiRemote;
+class PerSongSettings;
+struct SongSettingsHost;
+class ShowRecorder;
+struct ShowHost;
+class RemoteBindings;
+struct RemoteHost;
 
 // A hidden list of lines with a current index, as the main window keeps its
 // path entries (lstDmy) and the lyrics pages (lstWrd, lstStep).
@@ -108,19 +110,8 @@ public:
     // song `index` loaded and waiting.
     void showList(const QString &fileName, const QStringList &lines, int index);
 
-    // --- each song's key, tempo and level (songlist/SongSettingsCommands.cpp) ---
-    void buildSongSettingsCommands();
-    void mnuSongItemClick();
-    // Gives the loaded song these settings on the player and shows them.
-    void applySongAdjust(const engine::SongAdjust &adjust);
-    // The settings at a glance beside each song of the list.
-    void showSongSettings();
-    // Reads the settings file beside a list just opened (lstDmy holds its songs).
-    void loadSongSettings(const QString &listPath);
-    // Writes it beside the list saved; the reason in Japanese on failure.
-    QString saveSongSettings(const QString &listPath);
-    songlist::SongSettings songSettings; // by song path
-    QString songSettingsFile;            // the settings file read or written last, when sound
+    // --- each song's key, tempo and level (songlist/PerSongSettings.h) ---
+    PerSongSettings &songSettings() const { return *songSettings_; }
 
     // --- command states that change together (app/CommandStates.cpp) ---
     // The commands that come on once a song list is loaded (by open or the
@@ -167,41 +158,11 @@ public:
     bool FormKeyDown(QObject *sender, int key, Qt::KeyboardModifiers modifiers);
     void FormKeyUp(QObject *sender, int key, Qt::KeyboardModifiers modifiers);
 
-    // --- the show's state file and the set clock (app/ShowRecovery.cpp) ---
-    // The show changed (list, marks, song, save): its state file is written
-    // once the running handler is done, never on the position timer.
-    void showStateChanged();
-    void saveShowState();
-    // At a clean close: the show ended, its state file goes.
-    void removeShowState();
-    // At start: offers to reopen the show that a crash left behind.
-    void offerShowRestore();
-    // A new show (a list opened or made): the clock waits for its first Enter.
-    void resetSetClock();
-    void startSetClock(); // the first Enter of the show
-    void refreshSetClock();
-    QLabel *lblElapsed = nullptr, *lblTimeLeft = nullptr;
-    player::SongLengths *songLengths = nullptr;
-    qint64 showStartedMs = 0;            // the first Enter, ms since the epoch; 0 before it
-    bool setOver = false;                // the last song has ended; no song started since
-    std::function<qint64()> clockNow;    // the wall clock; tests set their own
-    QTimer showStateTimer, setClockTimer;
+    // --- the show's state file and the set clock (app/ShowRecorder.h) ---
+    ShowRecorder &showRecorder() const { return *showRecorder_; }
 
-    // --- the MIDI remote (app/RemoteCommands.cpp) ---
-    // Reads [Remote] and opens its port; a port missing now is told once in
-    // the status bar, never in a box.
-    void startRemote();
-    // (Re)opens the bindings' port; an empty text, or why not.
-    QString openRemotePort();
-    // A message from the remote: its command runs as its key would, unless
-    // a dialog of the program is open. While the options page learns, the
-    // message goes there instead.
-    void remoteMessage(const QByteArray &message);
-    void runRemoteCommand(RemoteCommand command);
-    // A box, a file dialog or one of the program's dialogs is open.
-    bool programDialogOpen() const;
-    RemoteBindings remoteBindings;
-    std::function<void(const QByteArray &)> remoteLearner; // set while the options page learns
+    // --- the MIDI remote (remote/) ---
+    MidiRemote &remote() const { return *remote_; }
 
     // --- lyrics card (lyrics/) ---
     void mnuWrdItemClick(QObject *sender);
@@ -253,7 +214,7 @@ public:
     TrackBar *trackBar = nullptr; // object name "TrackBar"
     QStatusBar *statusBar_ = nullptr;
     QLabel *statusPanel0 = nullptr, *statusPanel1 = nullptr;
-    QLabel *lblInfo = nullptr, *lblStep = nullptr, *lblAdjust = nullptr;
+    QLabel *lblInfo = nullptr, *lblStep = nullptr;
     LineList lstDmy, lstWrd, lstStep;
     // The values of lstStep's marks, so that the play timer's page choice
     // reads no text.
@@ -299,13 +260,29 @@ private:
     void applyRemoteBindings(const RemoteBindings &next);
     void buildMenusAndToolBars();
 
+    // The window's side of the MIDI remote (app/RemoteCommands.cpp).
+    RemoteHost remoteHost();
+    // A box, a file dialog or one of the program's dialogs is open.
+    bool programDialogOpen() const;
+    // The key as if pressed and let go on the window.
+    void runKey(int key);
+
+    // The window's side of the per-song settings: their menu item and the
+    // list's context menu, and what they ask of the window
+    // (app/SongSettingsCommands.cpp).
+    void buildSongSettingsCommands();
+    SongSettingsHost songSettingsHost();
+    // The window's side of the show recorder (app/ShowRecovery.cpp).
+    ShowHost showHost();
+
     Environment env_;
     std::map<QString, QAction *> actions_;
     bool destroyed_ = false;
     bool terminating_ = false; // AppException has ended the program
     bool activating_ = false;  // FormActivate is running
-    bool showStateWritten_ = false; // this run has kept a show state file
-    bool showEnded_ = false;        // the clean close has removed it
+    std::unique_ptr<MidiRemote> remote_;
+    std::unique_ptr<ShowRecorder> showRecorder_;
+    std::unique_ptr<PerSongSettings> songSettings_;
 };
 
 } // namespace kazoon

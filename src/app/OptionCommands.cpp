@@ -7,7 +7,8 @@
 #include <QStatusBar>
 
 #include "app/Command.h"
-#include "app/RemoteInput.h"
+#include "remote/MidiRemote.h"
+#include "remote/RemoteInput.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
 #include "options/TfrmOption.h"
@@ -35,9 +36,9 @@ OptionsContext optionsContextOf(TfrmMain *main)
     c.message = [main](const QString &text, const QString &caption, int flags) {
         return main->showMessage(text, caption, flags);
     };
-    c.remoteBindings = [main] { return main->remoteBindings; };
+    c.remoteBindings = [main] { return main->remote().bindings(); };
     c.setRemoteLearner = [main](std::function<void(const QByteArray &)> learner) {
-        main->remoteLearner = std::move(learner);
+        main->remote().setLearner(std::move(learner));
     };
     // The chooser and the lyrics window are looked up when needed: the
     // dialog is made before the lyrics window exists.
@@ -106,16 +107,9 @@ void TfrmMain::applyOptions(const OptionsChange &change)
 
 void TfrmMain::applyRemoteBindings(const RemoteBindings &next)
 {
-    RemoteInput *remote = env_.remote;
-    if (!remote)
-        return;
-    const bool reopen = next.port != remoteBindings.port || remote->portName() != next.port;
-    remoteBindings.assign(next);
-    if (!reopen)
-        return;
-    const QString reason = openRemotePort();
+    const QString reason = remote_->apply(next);
     if (!reason.isEmpty())
-        statusBar_->showMessage(reason, 30'000);
+        statusBar_->showMessage(reason, MidiRemote::kStatusMs);
 }
 
 } // namespace kazoon

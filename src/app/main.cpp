@@ -9,8 +9,9 @@
 #include "app/MainWindow.h"
 #include "app/EngineDevice.h"
 #include "app/IniFile.h"
-#include "app/MidiRemoteInput.h"
+#include "remote/MidiRemoteInput.h"
 #include "app/Paths.h"
+#include "app/ShowRecorder.h"
 #include "app/Windows.h"
 
 using namespace kazoon;
@@ -51,7 +52,7 @@ int main(int argc, char **argv)
         TfrmMain *main = windows->frmMain.get();
         app.onException = [main](const QString &message) { main->AppException(message); };
         main->show();
-        main->offerShowRestore();
+        main->showRecorder().offerRestore();
         QApplication::exec();
         app.onException = nullptr;
     } catch (const std::exception &e) {

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "app/Dialogs.h"
-#include "app/RemoteBindings.h"
+#include "remote/RemoteBindings.h"
 
 namespace kazoon {
 

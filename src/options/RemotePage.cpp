@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/MidiRemoteInput.h"
-#include "app/RemoteInput.h"
+#include "remote/MidiRemoteInput.h"
+#include "remote/RemoteInput.h"
 #include "options/PageLayout.h"
 #include "options/PortList.h"
 

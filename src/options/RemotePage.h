@@ -5,7 +5,7 @@
 #include <array>
 #include <functional>
 
-#include "app/RemoteBindings.h"
+#include "remote/RemoteBindings.h"
 
 class QComboBox;
 class QLabel;

@@ -6,11 +6,13 @@
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/ShortText.h"
+#include "app/ShowRecorder.h"
 #include "player/PlayerRules.h"
 #include "player/PlayerSupport.h"
 #include "player/SequencerDevice.h"
 #include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
+#include "songlist/PerSongSettings.h"
 #include "songlist/ListHint.h"
 
 namespace kazoon {
@@ -48,14 +50,14 @@ void TfrmMain::LoadSelectedSong()
         songLoaded = false;
     }
     ResetLyricsCard();
-    lblAdjust->clear();
+    songSettings_->clearPanel();
     if (lstLive->count() == 0)
         return;
 
     const int i = lstLive->itemIndex();
     songIndex = i;
     lstDmy.itemIndex = i;
-    showStateChanged();
+    showRecorder_->changed();
     songFileName = songPath(i);
     statusPanel0->setText(shortenMiddle(songFileName));
 
@@ -70,7 +72,7 @@ void TfrmMain::LoadSelectedSong()
     statusPanel1->setText(player::lengthText(dev.Length()));
     dev.SetTimeFormat(TimeFormat::Steps);
     songLoaded = true;
-    applySongAdjust(songSettings.value(songFileName));
+    songSettings_->applyStored(songFileName);
 
     trackBar->setMax(int(dev.Length()));
     dev.Seek(0);
@@ -159,7 +161,7 @@ void TfrmMain::EnterPlayingState()
     PlayTimer.start();
     playing = true;
     if (!lessonMode) // practice is no show
-        startSetClock();
+        showRecorder_->startClock();
 }
 
 void TfrmMain::LeavePlayingState()

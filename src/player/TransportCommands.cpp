@@ -5,6 +5,7 @@
 
 #include "app/Command.h"
 #include "app/MainWindow.h"
+#include "app/ShowRecorder.h"
 #include "player/PlayerSupport.h"
 #include "player/SequencerDevice.h"
 #include "player/TrackBar.h"
@@ -36,10 +37,8 @@ void TfrmMain::ButtonPlayClick()
             return;
         playerState = lessonMode ? Lesson : Playing;
     }
-    if (setOver && !lessonMode) { // a song of the show starts again
-        setOver = false;
-        refreshSetClock();
-    }
+    if (showRecorder_->setOver() && !lessonMode) // a song of the show starts again
+        showRecorder_->setSetOver(false);
     cmdPlay->setDown(true);
     cmdPlay->setEnabled(false);
     cmdStop->setEnabled(true);
@@ -305,8 +304,7 @@ void TfrmMain::PlayerNotify()
         // The set's last song has ended: the clock shows the set over, also
         // while the song is loaded (and stood by) again.
         if (i == lstLive->count() - 1) {
-            setOver = true;
-            refreshSetClock();
+            showRecorder_->setSetOver(true);
         }
         LoadSelectedSong();
         if (cmdQs->isDown()) {

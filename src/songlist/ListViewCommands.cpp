@@ -3,6 +3,7 @@
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "app/ShowRecorder.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/ListHint.h"
 #include "songlist/SongListFile.h"
@@ -26,7 +27,7 @@ void TfrmMain::setSongMark(int i, bool marked)
         return;
     lstLive->setChecked(i, marked);
     lstDmy.items[i] = songlist::markEntry(lstDmy.items.at(i), marked);
-    showStateChanged();
+    showRecorder_->changed();
 }
 
 QString TfrmMain::songPath(int i) const { return songlist::entryPath(lstDmy.items.value(i)); }

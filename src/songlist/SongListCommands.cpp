@@ -9,7 +9,9 @@
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/ShortText.h"
+#include "app/ShowRecorder.h"
 #include "songlist/CheckListBox.h"
+#include "songlist/PerSongSettings.h"
 #include "songlist/SongListFile.h"
 #include "songlist/TfrmSelect.h"
 
@@ -97,7 +99,7 @@ void TfrmMain::mnuOpenItemClick()
     }
 
     showList(fileName, lines, 0);
-    resetSetClock();
+    showRecorder_->resetClock();
 }
 
 void TfrmMain::showList(const QString &fileName, const QStringList &lines, int index)
@@ -107,7 +109,7 @@ void TfrmMain::showList(const QString &fileName, const QStringList &lines, int i
     if (!fileName.isEmpty())
         listFileName = fileName;
     lstDmy.items = lines;
-    loadSongSettings(fileName);
+    songSettings_->load(fileName);
     setBulkMarkCommands({});
     listModified = false;
 
@@ -171,7 +173,7 @@ void TfrmMain::mnuNewItemClick()
     if (const std::optional<EditedList> list = frmSelect->execWith(kNewListEditorCaption)) {
         showEditedList(*list);
         // A new list is a new show.
-        resetSetClock();
+        showRecorder_->resetClock();
     }
 }
 
@@ -207,7 +209,7 @@ bool writeList(TfrmMain &w, const QString &fileName)
 {
     const QString error = songlist::writeFile(fileName, w.lstDmy.items);
     if (error.isEmpty()) {
-        const QString settingsError = w.saveSongSettings(fileName);
+        const QString settingsError = w.songSettings().save(fileName);
         if (settingsError.isEmpty())
             return true;
         w.showMessage(QStringLiteral("曲の設定ファイルを保存できません。\r\n")
@@ -239,7 +241,7 @@ void TfrmMain::mnuSaveItemClick()
     setWindowTitle(kAppTitle + QStringLiteral(" - ") + fileNameOf(listFileName));
     saveCancelled = false;
     listModified = false;
-    showStateChanged();
+    showRecorder_->changed();
 }
 
 void TfrmMain::mnuOverItemClick()
@@ -255,7 +257,7 @@ void TfrmMain::mnuOverItemClick()
     }
     saveCancelled = false;
     listModified = false;
-    showStateChanged();
+    showRecorder_->changed();
 }
 
 void TfrmMain::ButtonSaveClick()

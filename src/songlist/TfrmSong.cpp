@@ -4,9 +4,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 
-#include "app/Command.h"
 #include "app/Fonts.h"
-#include "app/MainWindow.h"
 #include "app/ShortText.h"
 
 namespace kazoon {
@@ -36,8 +34,8 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text, cons
 
 } // namespace
 
-TfrmSong::TfrmSong(TfrmMain *main, const QString &songPath, const engine::SongAdjust &adjust, QWidget *parent)
-    : QDialog(parent), main_(main), songPath_(songPath)
+TfrmSong::TfrmSong(SongTrial trial, const QString &songPath, const engine::SongAdjust &adjust, QWidget *parent)
+    : QDialog(parent), trial_(std::move(trial))
 {
     using engine::SongAdjust;
     setObjectName(QStringLiteral("frmSong"));
@@ -118,24 +116,24 @@ void TfrmSong::setAdjust(const engine::SongAdjust &adjust)
     spnVolume->setValue(a.volumePercent);
 }
 
-bool TfrmSong::songLoaded() const { return main_->songLoaded && main_->songFileName == songPath_; }
+bool TfrmSong::songLoaded() const { return trial_.loaded(); }
 
 void TfrmSong::changed()
 {
     spnKey->setPrefix(spnKey->value() > 0 ? QStringLiteral("+") : QString());
     if (songLoaded())
-        main_->applySongAdjust(adjust());
-    cmdPlay->setEnabled(songLoaded() && main_->cmdPlay->isEnabled());
+        trial_.apply(adjust());
+    cmdPlay->setEnabled(songLoaded() && trial_.mayPlay());
 }
 
 // Through the window's own play command, so that every rule of a play holds.
 void TfrmSong::play()
 {
-    if (!songLoaded() || !main_->cmdPlay->isEnabled())
+    if (!songLoaded() || !trial_.mayPlay())
         return;
-    main_->applySongAdjust(adjust());
-    main_->ButtonPlayClick();
-    cmdPlay->setEnabled(main_->cmdPlay->isEnabled());
+    trial_.apply(adjust());
+    trial_.play();
+    cmdPlay->setEnabled(trial_.mayPlay());
 }
 
 } // namespace kazoon

@@ -4,12 +4,19 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <functional>
 
 #include "player/engine/SongAdjust.h"
 
 namespace kazoon {
 
-class TfrmMain;
+// What the dialog may do with the song it sets.
+struct SongTrial {
+    std::function<bool()> loaded;  // the song is the one loaded
+    std::function<bool()> mayPlay; // the window's play command is on
+    std::function<void(const engine::SongAdjust &)> apply; // to the loaded song, at once
+    std::function<void()> play;    // through the window's own play command
+};
 
 // "曲の設定": the selected song's key, tempo and level. While the song is
 // the loaded one, every change reaches the player at once (so it can be
@@ -17,7 +24,7 @@ class TfrmMain;
 class TfrmSong : public QDialog {
     Q_OBJECT
 public:
-    TfrmSong(TfrmMain *main, const QString &songPath, const engine::SongAdjust &adjust, QWidget *parent = nullptr);
+    TfrmSong(SongTrial trial, const QString &songPath, const engine::SongAdjust &adjust, QWidget *parent = nullptr);
 
     engine::SongAdjust adjust() const;
     void setAdjust(const engine::SongAdjust &adjust);
@@ -31,8 +38,7 @@ private:
     void changed();
     void play();
 
-    TfrmMain *main_;
-    QString songPath_;
+    SongTrial trial_;
 };
 
 } // namespace kazoon

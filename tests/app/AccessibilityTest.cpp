@@ -16,6 +16,7 @@
 
 #include "app/Command.h"
 #include "app/MainWindow.h"
+#include "app/ShowRecorder.h"
 #include "app/TfrmAbout.h"
 #include "lyrics/TfrmCardMaker.h"
 #include "lyrics/TfrmWrd.h"
@@ -24,6 +25,7 @@
 #include "options/RemotePage.h"
 #include "options/TfrmOption.h"
 #include "player/SetClock.h"
+#include "songlist/PerSongSettings.h"
 #include "songlist/TfrmSelect.h"
 #include "songlist/TfrmSong.h"
 #include "support/TestApp.h"
@@ -116,7 +118,7 @@ TEST(Accessibility, AScreenReaderReadsTheValueEveryLabelShowsAndItsPurposeApart)
     app.start();
     TfrmMain *m = app.main();
     qint64 now = 1'000'000;
-    m->clockNow = [&now] { return now; };
+    m->showRecorder().setClock([&now] { return now; });
 
     // The values the performer sees change as the show goes on.
     app.dialogs.openFile(list);
@@ -137,17 +139,17 @@ TEST(Accessibility, AScreenReaderReadsTheValueEveryLabelShowsAndItsPurposeApart)
     m->PlayTimerTimer();
     now += 30'000;
     QCoreApplication::processEvents(); // the set's lengths are read aside
-    m->songLengths->waitForResult();
-    m->refreshSetClock();
+    m->showRecorder().songLengths().waitForResult();
+    m->showRecorder().refreshClock();
 
     const struct {
         QLabel *label;
         QString shown; // empty: whatever it shows
         QString purpose;
     } values[] = {
-        {m->lblElapsed, QStringLiteral("経過 0分30秒"), QStringLiteral("ショーの経過時間")},
-        {m->lblTimeLeft, QString(), QStringLiteral("セットの残り時間")},
-        {m->lblAdjust, QStringLiteral("♯2 120% 音量80%"), QStringLiteral("曲の設定")},
+        {m->showRecorder().elapsedLabel(), QStringLiteral("経過 0分30秒"), QStringLiteral("ショーの経過時間")},
+        {m->showRecorder().timeLeftLabel(), QString(), QStringLiteral("セットの残り時間")},
+        {m->songSettings().panelLabel(), QStringLiteral("♯2 120% 音量80%"), QStringLiteral("曲の設定")},
         {m->lblStep, QStringLiteral("33"), QStringLiteral("ステップ")},
         {m->lblInfo, QStringLiteral("再生中･･･\r\n[Esc]キーで停止します。"),
          QStringLiteral("プレーヤーの状態")},
@@ -165,8 +167,8 @@ TEST(Accessibility, AScreenReaderReadsTheValueEveryLabelShowsAndItsPurposeApart)
         EXPECT_EQ(spokenName(v.label), v.label->text());
         EXPECT_EQ(description(v.label), v.purpose);
     }
-    EXPECT_TRUE(m->lblTimeLeft->text().startsWith(QStringLiteral("残り")));
-    EXPECT_FALSE(m->lblTimeLeft->text().contains(QStringLiteral("計算中")));
+    EXPECT_TRUE(m->showRecorder().timeLeftLabel()->text().startsWith(QStringLiteral("残り")));
+    EXPECT_FALSE(m->showRecorder().timeLeftLabel()->text().contains(QStringLiteral("計算中")));
     for (QLabel *binding : m->frmOption->remotePage->lblRemoteBinding)
         EXPECT_TRUE(description(binding).endsWith(QStringLiteral("の割り当て")));
 

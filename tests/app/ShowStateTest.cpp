@@ -9,6 +9,7 @@
 #include "app/Command.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "app/ShowRecorder.h"
 #include "app/ShowState.h"
 #include "player/PlayerState.h"
 #include "songlist/CheckListBox.h"
@@ -126,7 +127,7 @@ protected:
         app.device.calls.clear();
         app.start();
         app.dialogs.answer(answer);
-        w()->offerShowRestore();
+        w()->showRecorder().offerRestore();
     }
 };
 
@@ -169,7 +170,7 @@ TEST_F(ShowRecovery, AnUnsavedNewListComesBackAsANewList)
     w()->lstDmy.items = {"0 " + songs[2], "0 " + songs[0]};
     w()->setWindowTitle(kNewListCaption);
     w()->listModified = true;
-    w()->saveShowState();
+    w()->showRecorder().save();
     kill();
 
     restart(mb::IdYes);

@@ -7,10 +7,11 @@
 #include <QTest>
 
 #include "app/MainWindow.h"
-#include "app/MidiRemoteInput.h"
 #include "options/OutputPage.h"
 #include "options/RemotePage.h"
 #include "options/TfrmOption.h"
+#include "remote/MidiRemote.h"
+#include "remote/MidiRemoteInput.h"
 #include "songlist/CheckListBox.h"
 #include "support/TestApp.h"
 
@@ -87,7 +88,7 @@ TEST_F(RemotePage, LearnClearAndOkSaveTheBindingsAndOpenThePort)
 
         dlg->remotePage->cmdRemoteClear[kStop]->click();
         EXPECT_EQ(binding(dlg, kStop), QStringLiteral("未設定"));
-        EXPECT_EQ(w->remoteBindings[RemoteCommand::Play],
+        EXPECT_EQ(w->remote().bindings()[RemoteCommand::Play],
                   (RemoteBinding{RemoteBinding::Program, 0, 1}))
             << "nothing is live before OK";
 
@@ -96,9 +97,9 @@ TEST_F(RemotePage, LearnClearAndOkSaveTheBindingsAndOpenThePort)
         return int(QDialog::Accepted);
     });
     EXPECT_EQ(app.remote.portName(), QStringLiteral("Pad 20:0"));
-    EXPECT_EQ(w->remoteBindings[RemoteCommand::Next], (RemoteBinding{RemoteBinding::Note, 2, 60}));
-    EXPECT_FALSE(w->remoteBindings[RemoteCommand::Play].isSet());
-    EXPECT_FALSE(w->remoteLearner) << "the show takes the input again";
+    EXPECT_EQ(w->remote().bindings()[RemoteCommand::Next], (RemoteBinding{RemoteBinding::Note, 2, 60}));
+    EXPECT_FALSE(w->remote().bindings()[RemoteCommand::Play].isSet());
+    EXPECT_FALSE(w->remote().learning()) << "the show takes the input again";
 
     w->writeSettings();
     const QString text = app.readSettings();
@@ -109,7 +110,7 @@ TEST_F(RemotePage, LearnClearAndOkSaveTheBindingsAndOpenThePort)
 TEST_F(RemotePage, EscEndsLearningAndCancelKeepsTheBindingsInUse)
 {
     start(QStringLiteral("[Remote]\r\nPort=Foot 24:0\r\nPlay=note:0:60\r\n"));
-    const RemoteBindings before = w->remoteBindings;
+    const RemoteBindings before = w->remote().bindings();
     const int opens = int(app.remote.opened.size());
     open([&](TfrmOption *dlg) {
         dlg->remotePage->cmdRemoteLearn[kPlay]->click();
@@ -124,10 +125,10 @@ TEST_F(RemotePage, EscEndsLearningAndCancelKeepsTheBindingsInUse)
         dlg->CancelBtn->click();
         return int(QDialog::Rejected);
     });
-    EXPECT_EQ(w->remoteBindings, before);
+    EXPECT_EQ(w->remote().bindings(), before);
     EXPECT_EQ(app.remote.portName(), QStringLiteral("Foot 24:0"));
     EXPECT_EQ(app.remote.opened.size(), opens);
-    EXPECT_FALSE(w->remoteLearner);
+    EXPECT_FALSE(w->remote().learning());
 
     // The next opening shows the bindings in use, not what was cancelled.
     open([&](TfrmOption *dlg) {
@@ -168,7 +169,7 @@ TEST_F(RemotePage, PortsMissingAndNoMidiInputAtAll)
             return int(QDialog::Accepted);
         });
         m->mnuOptionItemClick();
-        EXPECT_EQ(m->remoteBindings.port, c.port) << c.name << ": OK keeps a missing port";
+        EXPECT_EQ(m->remote().bindings().port, c.port) << c.name << ": OK keeps a missing port";
         const QString told = c.port.isEmpty() ? QString()
                              : c.offered    ? remotePortMissingText(c.port)
                                             : kNoMidiInputText;

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "PlayerFixture.h"
-#include "app/MidiRemoteInput.h"
+#include "remote/MidiRemoteInput.h"
 #include "lyrics/TfrmWrd.h"
 
 namespace kazoon::test {

@@ -5,6 +5,7 @@
 
 #include "support/TestApp.h"
 #include "app/MainWindow.h"
+#include "app/ShowRecorder.h"
 #include "player/SetClock.h"
 #include "smf/SmfWriter.h"
 #include "songlist/CheckListBox.h"
@@ -129,38 +130,38 @@ TEST(SetClock, RunsThroughAMedleyWithAnUnknownSong)
     const QString list = app.makeList("set.mnu", {"1 " + a, "0 " + b, "0 " + c});
     app.start();
     TfrmMain *w = app.main();
-    w->clockNow = [&] { return now; };
-    EXPECT_EQ(w->lblElapsed->text(), "");
-    EXPECT_EQ(w->lblTimeLeft->text(), "");
+    w->showRecorder().setClock([&] { return now; });
+    EXPECT_EQ(w->showRecorder().elapsedLabel()->text(), "");
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "");
 
     app.dialogs.openFile(list);
     w->action("mnuOpenItem")->trigger();
     QCoreApplication::processEvents();
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 計算中");
-    w->songLengths->waitForResult();
-    EXPECT_EQ(w->lblElapsed->text(), "経過 0分0秒");
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 約1分30秒以上");
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 計算中");
+    w->showRecorder().songLengths().waitForResult();
+    EXPECT_EQ(w->showRecorder().elapsedLabel()->text(), "経過 0分0秒");
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 約1分30秒以上");
 
     // Time runs from the first Enter, on through the medley.
     now += 5000; // before the show: not counted
-    w->refreshSetClock();
-    EXPECT_EQ(w->lblElapsed->text(), "経過 0分0秒");
+    w->showRecorder().refreshClock();
+    EXPECT_EQ(w->showRecorder().elapsedLabel()->text(), "経過 0分0秒");
     w->action("ButtonPlay")->trigger();
     app.device.advance(240);
     w->PlayTimerTimer();
     now += 30'000;
-    w->refreshSetClock();
-    EXPECT_EQ(w->lblElapsed->text(), "経過 0分30秒");
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 約1分0秒以上");
+    w->showRecorder().refreshClock();
+    EXPECT_EQ(w->showRecorder().elapsedLabel()->text(), "経過 0分30秒");
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 約1分0秒以上");
 
     app.device.finish();
     app.device.deliverNotifications();
     ASSERT_EQ(w->lstLive->itemIndex(), 1);
     ASSERT_TRUE(w->playing);
     now += 31'000;
-    w->refreshSetClock();
-    EXPECT_EQ(w->lblElapsed->text(), "経過 1分1秒");
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 約0分30秒以上");
+    w->showRecorder().refreshClock();
+    EXPECT_EQ(w->showRecorder().elapsedLabel()->text(), "経過 1分1秒");
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 約0分30秒以上");
 
     // b ends the medley; c waits, and the clock goes on while the performer talks.
     app.device.finish();
@@ -168,17 +169,17 @@ TEST(SetClock, RunsThroughAMedleyWithAnUnknownSong)
     ASSERT_EQ(w->lstLive->itemIndex(), 2);
     ASSERT_FALSE(w->playing);
     now += 60'000;
-    w->refreshSetClock();
-    EXPECT_EQ(w->lblElapsed->text(), "経過 2分1秒");
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分30秒");
+    w->showRecorder().refreshClock();
+    EXPECT_EQ(w->showRecorder().elapsedLabel()->text(), "経過 2分1秒");
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 0分30秒");
 
     // Another list is another show.
     app.dialogs.openFile(list);
     w->action("mnuOpenItem")->trigger();
     QCoreApplication::processEvents();
-    w->songLengths->waitForResult();
-    EXPECT_EQ(w->lblElapsed->text(), "経過 0分0秒");
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 約1分30秒以上");
+    w->showRecorder().songLengths().waitForResult();
+    EXPECT_EQ(w->showRecorder().elapsedLabel()->text(), "経過 0分0秒");
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 約1分30秒以上");
 }
 
 // The set clock of a show whose first song is played at double tempo, with
@@ -198,21 +199,21 @@ TEST(SetClock, CountsEachSongAtItsTempoAndShowsTheSetOverAfterTheLastSong)
     app.dialogs.openFile(list);
     w->action("mnuOpenItem")->trigger();
     QCoreApplication::processEvents();
-    w->songLengths->waitForResult();
+    w->showRecorder().songLengths().waitForResult();
     ASSERT_EQ(w->Player().Adjust().tempoPercent, 200);
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 1分0秒");
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 1分0秒");
 
     w->action("ButtonPlay")->trigger();
     app.device.advance(240); // half of the song: 15 s at its tempo
     w->PlayTimerTimer();
-    w->refreshSetClock();
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分45秒");
+    w->showRecorder().refreshClock();
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 0分45秒");
 
     app.device.finish();
     app.device.deliverNotifications();
     ASSERT_EQ(w->lstLive->itemIndex(), 1);
-    w->refreshSetClock();
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分30秒");
+    w->showRecorder().refreshClock();
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 0分30秒");
 
     w->mnuQsItemClick();
     w->ButtonSBClick();
@@ -223,16 +224,16 @@ TEST(SetClock, CountsEachSongAtItsTempoAndShowsTheSetOverAfterTheLastSong)
     app.device.finish();
     w->PlayTimerTimer(); // the end, and the last song stands by again
     ASSERT_EQ(w->playerState, StandingBy);
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分0秒");
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 0分0秒");
     app.device.advance(15);
     w->PlayTimerTimer();
     ASSERT_EQ(w->playerState, StandbyDone);
-    w->refreshSetClock();
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分0秒") << "a song stood by is not yet started";
+    w->showRecorder().refreshClock();
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 0分0秒") << "a song stood by is not yet started";
 
     // Enter starts the last song once more: its rest from the standby step.
     w->ButtonPlayClick();
-    EXPECT_EQ(w->lblTimeLeft->text(), "残り 0分29秒");
+    EXPECT_EQ(w->showRecorder().timeLeftLabel()->text(), "残り 0分29秒");
 }
 
 } // namespace

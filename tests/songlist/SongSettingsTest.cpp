@@ -11,6 +11,7 @@
 #include "support/TestApp.h"
 #include "app/MainWindow.h"
 #include "songlist/CheckListBox.h"
+#include "songlist/PerSongSettings.h"
 #include "songlist/SongSettings.h"
 #include "songlist/TfrmSong.h"
 
@@ -175,7 +176,7 @@ TEST_F(SongSettingsWindow, DialogSetsTheSongShowsItAndSavesItBesideTheList)
     EXPECT_EQ(w->lstLive->lineText(0), "a.mid"); // the name stays the file name
     EXPECT_EQ(w->lstLive->badge(0), QStringLiteral("♯2 120%"));
     EXPECT_EQ(w->lstLive->badge(1), QString());
-    EXPECT_EQ(w->lblAdjust->text(), QStringLiteral("♯2 120%"));
+    EXPECT_EQ(w->songSettings().panelLabel()->text(), QStringLiteral("♯2 120%"));
 
     w->mnuOverItem->trigger();
     EXPECT_FALSE(w->listModified);
@@ -192,7 +193,7 @@ TEST_F(SongSettingsWindow, DialogSetsTheSongShowsItAndSavesItBesideTheList)
     EXPECT_EQ(app.device.Adjust(), (SongAdjust{2, 120, 100}));
     w->lstLive->setCurrentRow(1);
     EXPECT_EQ(app.device.Adjust(), SongAdjust{});
-    EXPECT_EQ(w->lblAdjust->text(), QString());
+    EXPECT_EQ(w->songSettings().panelLabel()->text(), QString());
 
     // Back to its own: the file goes with the last setting.
     w->lstLive->setCurrentRow(0);
@@ -249,7 +250,7 @@ TEST_F(SongSettingsWindow, ListMovedWithItsSongsKeepsTheSettings)
 TEST_F(SongSettingsWindow, ThePanelShowsTheWholeSettings)
 {
     open(list());
-    QLabel *label = w->lblAdjust;
+    QLabel *label = w->songSettings().panelLabel();
     QWidget *stepCaption = label->parentWidget()->findChild<QLabel *>("Label2", Qt::FindDirectChildrenOnly);
     ASSERT_NE(stepCaption, nullptr);
     for (const SongAdjust &adjust : {SongAdjust{2, 120, 80}, SongAdjust{12, 200, 150}, SongAdjust{-12, 50, 0}}) {

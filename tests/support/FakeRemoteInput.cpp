@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
-#include "app/MidiRemoteInput.h"
 #include "app/OutputControl.h"
+#include "remote/MidiRemoteInput.h"
 
 namespace kazoon::test {
 

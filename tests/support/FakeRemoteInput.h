@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QStringList>
 
-#include "app/RemoteInput.h"
+#include "remote/RemoteInput.h"
 
 namespace kazoon::test {
 

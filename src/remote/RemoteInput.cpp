@@ -1,4 +1,4 @@
-#include "app/RemoteInput.h"
+#include "remote/RemoteInput.h"
 
 #include <QMetaObject>
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/IniFile.h"
-#include "app/MidiRemoteInput.h"
-#include "app/RemoteBindings.h"
+#include "remote/MidiRemoteInput.h"
+#include "remote/RemoteBindings.h"
 
 namespace kazoon {
 namespace {

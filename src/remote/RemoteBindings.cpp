@@ -1,4 +1,4 @@
-#include "app/RemoteBindings.h"
+#include "remote/RemoteBindings.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "app/MidiRemoteInput.h"
+#include "remote/MidiRemoteInput.h"
 
 #include "player/engine/PortInput.h"
 

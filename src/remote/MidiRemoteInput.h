@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/RemoteInput.h"
+#include "remote/RemoteInput.h"
 
 namespace kazoon {
 

@@ -67,37 +67,19 @@ public:
     // Shows a modal box with msgBoxOpen set around it; returns the answer.
     int showMessage(const QString &text, const QString &caption, int flags);
 
-    // --- start-up, lifecycle, help (app/) ---
-    void FormCreate();
     void FormActivate();
-    void OpenDialogShow() { fileDialogOpen = true; }
-    void OpenDialogClose() { fileDialogOpen = false; }
-    bool FormCloseQuery();
-    void FormClose();
     void FormDestroy();
-    void mnuExitItemClick();
-    void mnuHelpItemClick();
-    void mnuHPItemClick();
-    void mnuAboutItemClick();
     void writeSettings();
     // Shows an exception that escaped an event handler, then ends the program
     // without the save question and without writing the settings.
     void AppException(const QString &message);
     bool terminating() const { return terminating_; }
 
-    // --- song list file, list view and medley marks, editor (songlist/) ---
-    int AskSaveChanges();
     // The save question before Open, New and close: true to go on.
     bool confirmDiscardChanges();
     void mnuOpenItemClick();
-    void mnuSaveItemClick();
     void mnuOverItemClick();
-    void ButtonSaveClick();
     void lstLiveClick();
-    void lstLiveClickCheck();
-    void mnuMedleyItemClick();
-    void mnuClearItemClick();
-    void setListHint(int i);
     // Sets the medley mark of song i in both places it lives: the path entry
     // (lstDmy) and the check box of the list (lstLive).
     void setSongMark(int i, bool marked);
@@ -106,9 +88,6 @@ public:
     void mnuNewItemClick();
     void mnuMenuItemClick();
     bool isNewList() const { return windowTitle() == kNewListCaption; }
-    // Shows these path entries as the list (empty fileName: a new list) with
-    // song `index` loaded and waiting.
-    void showList(const QString &fileName, const QStringList &lines, int index);
 
     // --- each song's key, tempo and level (songlist/PerSongSettings.h) ---
     PerSongSettings &songSettings() const { return *songSettings_; }
@@ -117,31 +96,18 @@ public:
     // The commands that come on once a song list is loaded (by open or the
     // editor's OK).
     void afterListLoaded();
-    // The commands that replace, change or save the song list, and the list
-    // itself: off while a song plays, on again after.
-    void setListCommands(bool on);
     // The two bulk mark commands for these marks; both off below two songs.
     void setBulkMarkCommands(const QList<bool> &marks);
-    // The lock of lesson mode: the list and the commands that replace, change
-    // or save it stay off, while the settings menu (to leave the mode) and
-    // the version stay on. Off gives everything back.
-    void setLessonCommands(bool on);
 
     // --- loading, transport, QS mode, lesson, keys (player/) ---
     void LoadSelectedSong();
-    void ReportLoadFailure();
     void CheckPlayerError();
-    void ShowInfoMessage();
-    void EnterPlayingState();
-    void LeavePlayingState();
-    void UpdateFlagButtons();
     void ButtonPlayClick();
     void ButtonStopClick();
     void ButtonPrevClick();
     void PlayTimerTimer();
     void TrackBarChange();
     void LagTimerTimer();
-    void PlayerNotify();
     void mnuQsItemClick();
     void ButtonQsClick() { mnuQsItemClick(); }
     void ButtonSBClick();
@@ -168,10 +134,8 @@ public:
     void mnuWrdItemClick(QObject *sender);
     void ButtonWrdClick() { mnuWrdItemClick(nullptr); }
     void mnuWrdEditItemClick();
-    void ResetLyricsCard();
     void ShowLyricsCard();
     void UpdateLyricsPage();
-    void hideLyricsWindow();
     // The card maker for the loaded song (編集 menu); not while a song plays.
     void mnuCardItemClick();
 
@@ -250,6 +214,43 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
+    // Handlers and steps that only the window's own code runs.
+    // --- start-up, lifecycle, help (app/) ---
+    void FormCreate();
+    void OpenDialogShow() { fileDialogOpen = true; }
+    void OpenDialogClose() { fileDialogOpen = false; }
+    bool FormCloseQuery();
+    void FormClose();
+    void mnuExitItemClick();
+    void mnuHelpItemClick();
+    void mnuHPItemClick();
+    void mnuAboutItemClick();
+    // --- song list file, list view and medley marks, editor (songlist/) ---
+    int AskSaveChanges();
+    void mnuSaveItemClick();
+    void ButtonSaveClick();
+    void lstLiveClickCheck();
+    void mnuMedleyItemClick();
+    void mnuClearItemClick();
+    void setListHint(int i);
+    // Shows these path entries as the list (empty fileName: a new list) with
+    // song `index` loaded and waiting.
+    void showList(const QString &fileName, const QStringList &lines, int index);
+    // The commands that replace, change or save the song list, and the list
+    // itself: off while a song plays, on again after.
+    void setListCommands(bool on);
+    // The lock of lesson mode: the list and the commands that replace, change
+    // or save it stay off, while the settings menu (to leave the mode) and
+    // the version stay on. Off gives everything back.
+    void setLessonCommands(bool on);
+    void ReportLoadFailure();
+    void ShowInfoMessage();
+    void EnterPlayingState();
+    void LeavePlayingState();
+    void UpdateFlagButtons();
+    void PlayerNotify();
+    void ResetLyricsCard();
+    void hideLyricsWindow();
     void buildLayout();
     // Shows the list the editor made in place of the song list, unmarked and
     // changed, with its first song loaded.

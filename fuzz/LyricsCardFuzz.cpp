@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (int p : positions) {
         if (p < 0)
             continue;
-        const QString display = QString::number(std::int64_t(p) + 1);
+        const kazoon::player::StepDisplay display = kazoon::player::StepDisplay::showing(p + 1);
         const int page = pageForPosition(marks, display, p);
         check(page == pageForPosition(card.steps, display, p));
         check(page >= kEmptyPage && page < n);
@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(page != kKeepPage);
         check((page == kEmptyPage) == (std::int64_t(p) + 1 < marks.first()));
     }
-    const int top = pageForPosition(marks, u"0", 0);
+    const int top = pageForPosition(marks, kazoon::player::StepDisplay::showing(0), 0);
     check(top == (marks.first() == 0 ? 0 : kEmptyPage));
     return 0;
 }

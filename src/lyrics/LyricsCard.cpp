@@ -142,9 +142,4 @@ CardLocation cardPathFor(const QString &songFileName, LyricsFolderRule rule,
     return {folder + cardName(songFileName), lyricsFolder.isEmpty()};
 }
 
-CardLocation cardPathFor(const QString &songFileName, const LiveSettings &settings)
-{
-    return cardPathFor(songFileName, settings.lyricsFolderRule(), settings.lyricsFolder());
-}
-
 } // namespace kazoon::lyrics

@@ -71,6 +71,11 @@ struct CardLocation {
 };
 CardLocation cardPathFor(const QString &songFileName, LyricsFolderRule rule,
                          const QString &lyricsFolder);
-CardLocation cardPathFor(const QString &songFileName, const LiveSettings &settings);
+// Inline, so that the card reader alone (as the fuzz target builds it) needs
+// no options dialog behind the settings.
+inline CardLocation cardPathFor(const QString &songFileName, const LiveSettings &settings)
+{
+    return cardPathFor(songFileName, settings.lyricsFolderRule(), settings.lyricsFolder());
+}
 
 } // namespace kazoon::lyrics

@@ -14,19 +14,14 @@
 #include "remote/MidiRemoteInput.h"
 #include "songlist/CheckListBox.h"
 #include "support/TestApp.h"
+#include "support/FakeRemoteInput.h"
 
 using namespace kazoon;
 using kazoon::test::TestApp;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
+using kazoon::test::midiMessage;
 
 constexpr int kPlay = int(RemoteCommand::Play), kStop = int(RemoteCommand::Stop),
               kNext = int(RemoteCommand::Next);
@@ -69,20 +64,20 @@ TEST_F(RemotePage, LearnClearAndOkSaveTheBindingsAndOpenThePort)
 
         dlg->remotePage->cmdRemoteLearn[kPlay]->click();
         EXPECT_EQ(binding(dlg, kPlay), QStringLiteral("学習中…"));
-        app.remote.send(bytes({0x80, 60, 0}));  // a release is not learnt
-        app.remote.send(bytes({0xB0, 64, 10})); // nor a pedal going up
+        app.remote.send(midiMessage({0x80, 60, 0}));  // a release is not learnt
+        app.remote.send(midiMessage({0xB0, 64, 10})); // nor a pedal going up
         EXPECT_TRUE(dlg->remotePage->learning());
-        app.remote.send(bytes({0x92, 60, 90}));
+        app.remote.send(midiMessage({0x92, 60, 90}));
         EXPECT_FALSE(dlg->remotePage->learning());
         EXPECT_EQ(binding(dlg, kPlay), QStringLiteral("ノート 60 (ch3)"));
 
         dlg->remotePage->cmdRemoteLearn[kStop]->click();
-        app.remote.send(bytes({0xB0, 64, 127}));
+        app.remote.send(midiMessage({0xB0, 64, 127}));
         EXPECT_EQ(binding(dlg, kStop), QStringLiteral("CC64 (ch1)"));
 
         // The same press for another command moves the binding there.
         dlg->remotePage->cmdRemoteLearn[kNext]->click();
-        app.remote.send(bytes({0x92, 60, 90}));
+        app.remote.send(midiMessage({0x92, 60, 90}));
         EXPECT_EQ(binding(dlg, kNext), QStringLiteral("ノート 60 (ch3)"));
         EXPECT_EQ(binding(dlg, kPlay), QStringLiteral("未設定"));
 
@@ -120,7 +115,7 @@ TEST_F(RemotePage, EscEndsLearningAndCancelKeepsTheBindingsInUse)
         EXPECT_EQ(binding(dlg, kPlay), QStringLiteral("ノート 60 (ch1)"));
 
         dlg->remotePage->cmdRemoteLearn[kPlay]->click();
-        app.remote.send(bytes({0xC0, 7}));
+        app.remote.send(midiMessage({0xC0, 7}));
         dlg->remotePage->cmbRemotePort->setCurrentIndex(0); // none
         dlg->CancelBtn->click();
         return int(QDialog::Rejected);

@@ -6,6 +6,7 @@
 #include "PlayerFixture.h"
 #include "remote/MidiRemoteInput.h"
 #include "lyrics/TfrmWrd.h"
+#include "support/FakeRemoteInput.h"
 
 namespace kazoon::test {
 namespace {
@@ -59,21 +60,13 @@ struct Command {
     QByteArray message;
 };
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
-
 const Command kCommands[] = {
-    {"play", Qt::Key_Return, bytes({0x90, 60, 100})},
-    {"stop", Qt::Key_Escape, bytes({0x90, 61, 1})},
-    {"top", Qt::Key_Backspace, bytes({0x90, 62, 127})},
-    {"next", Qt::Key_Down, bytes({0xB0, 80, 127})},
-    {"previous", Qt::Key_Up, bytes({0xB0, 81, 64})},
-    {"qs", Qt::Key_F9, bytes({0xC9, 5})},
+    {"play", Qt::Key_Return, midiMessage({0x90, 60, 100})},
+    {"stop", Qt::Key_Escape, midiMessage({0x90, 61, 1})},
+    {"top", Qt::Key_Backspace, midiMessage({0x90, 62, 127})},
+    {"next", Qt::Key_Down, midiMessage({0xB0, 80, 127})},
+    {"previous", Qt::Key_Up, midiMessage({0xB0, 81, 64})},
+    {"qs", Qt::Key_F9, midiMessage({0xC9, 5})},
 };
 
 // The key as the window takes it: F9 is its menu item's short cut.
@@ -174,8 +167,8 @@ TEST(Remote, UnboundMessagesAndNoteOffsDoNothing)
     Rig r;
     r.setList();
     const QString before = r.state();
-    for (const QByteArray &m : {bytes({0x90, 60, 0}), bytes({0x80, 60, 64}), bytes({0x91, 60, 100}),
-                                bytes({0xB0, 80, 10}), bytes({0xC0, 5}), bytes({0xF8}), bytes({0x90}),
+    for (const QByteArray &m : {midiMessage({0x90, 60, 0}), midiMessage({0x80, 60, 64}), midiMessage({0x91, 60, 100}),
+                                midiMessage({0xB0, 80, 10}), midiMessage({0xC0, 5}), midiMessage({0xF8}), midiMessage({0x90}),
                                 QByteArray()})
         r.app.remote.send(m);
     EXPECT_EQ(r.state(), before);
@@ -187,20 +180,20 @@ TEST(Remote, IgnoredWhileADialogOfTheProgramIsOpen)
     r.setList();
     const QString before = r.state();
     r.w->msgBoxOpen = true;
-    r.app.remote.send(bytes({0x90, 60, 100}));
+    r.app.remote.send(midiMessage({0x90, 60, 100}));
     EXPECT_EQ(r.state(), before) << "a box is up";
     r.w->msgBoxOpen = false;
 
     QString during;
     r.app.dialogs.onExec([&](QDialog *) {
-        r.app.remote.send(bytes({0x90, 60, 100}));
+        r.app.remote.send(midiMessage({0x90, 60, 100}));
         during = r.state();
         return int(QDialog::Rejected);
     });
     r.w->mnuOptionItemClick();
     EXPECT_EQ(during, before) << "the options dialog is open";
 
-    r.app.remote.send(bytes({0x90, 60, 100}));
+    r.app.remote.send(midiMessage({0x90, 60, 100}));
     EXPECT_EQ(r.w->playerState, Playing) << "works again once the dialog is closed";
 }
 
@@ -210,7 +203,7 @@ TEST(Remote, APedalFiresOnceWhenItGoesDownNotWhileHeld)
     r.setList();
     r.w->lstLive->setItemIndex(0);
     const auto next = [&](int value) {
-        r.app.remote.send(bytes({0xB0, 80, value}));
+        r.app.remote.send(midiMessage({0xB0, 80, value}));
         r.w->LagTimer.stop();
         r.w->ToolBarPlayer->setEnabled(true);
         r.w->trackBar->setEnabled(true);
@@ -229,7 +222,7 @@ TEST(Remote, WorksWhileTheLyricsWindowHasTheFocus)
     r.setList();
     r.w->frmWrd->show();
     r.w->frmWrd->activateWindow();
-    r.app.remote.send(bytes({0x90, 60, 100}));
+    r.app.remote.send(midiMessage({0x90, 60, 100}));
     EXPECT_EQ(r.w->playerState, Playing);
 }
 
@@ -268,7 +261,7 @@ TEST(Remote, MessagesOfAClosedPortAreDropped)
 {
     Rig r;
     r.setList();
-    r.app.remote.inject(bytes({0x90, 60, 100}));
+    r.app.remote.inject(midiMessage({0x90, 60, 100}));
     r.app.remote.close();
     QCoreApplication::processEvents();
     EXPECT_EQ(r.w->playerState, Ready);

@@ -10,13 +10,7 @@
 namespace kazoon {
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
+using kazoon::test::midiMessage;
 
 // A window that records what the remote asked of it.
 struct Host {
@@ -50,11 +44,11 @@ TEST(MidiRemote, EachCommandGivesItsKey)
         QByteArray message;
         int key;
     } cases[] = {
-        {bytes({0x90, 60, 100}), Qt::Key_Return}, {bytes({0x90, 61, 1}), Qt::Key_Escape},
-        {bytes({0x90, 62, 127}), Qt::Key_Backspace}, {bytes({0xB0, 80, 127}), Qt::Key_Down},
-        {bytes({0xB0, 81, 64}), Qt::Key_Up},       {bytes({0xC9, 5}), Qt::Key_F9},
-        {bytes({0x90, 60, 0}), 0},                  {bytes({0xB0, 80, 63}), 0},
-        {bytes({0xC0, 5}), 0},                      {bytes({0xF8}), 0},
+        {midiMessage({0x90, 60, 100}), Qt::Key_Return}, {midiMessage({0x90, 61, 1}), Qt::Key_Escape},
+        {midiMessage({0x90, 62, 127}), Qt::Key_Backspace}, {midiMessage({0xB0, 80, 127}), Qt::Key_Down},
+        {midiMessage({0xB0, 81, 64}), Qt::Key_Up},       {midiMessage({0xC9, 5}), Qt::Key_F9},
+        {midiMessage({0x90, 60, 0}), 0},                  {midiMessage({0xB0, 80, 63}), 0},
+        {midiMessage({0xC0, 5}), 0},                      {midiMessage({0xF8}), 0},
     };
     for (const auto &c : cases) {
         test::FakeRemoteInput input;
@@ -75,12 +69,12 @@ TEST(MidiRemote, BusyWindowTakesNothingButThePedalIsFollowed)
     MidiRemote remote(&input, host.hooks());
     remote.start(settings(kBindings));
     host.busy = true;
-    remote.message(bytes({0xB0, 80, 127})); // pressed while a box is up
+    remote.message(midiMessage({0xB0, 80, 127})); // pressed while a box is up
     host.busy = false;
-    remote.message(bytes({0xB0, 80, 127})); // still held: no new press
+    remote.message(midiMessage({0xB0, 80, 127})); // still held: no new press
     EXPECT_TRUE(host.keys.isEmpty());
-    remote.message(bytes({0xB0, 80, 0}));
-    remote.message(bytes({0xB0, 80, 127}));
+    remote.message(midiMessage({0xB0, 80, 0}));
+    remote.message(midiMessage({0xB0, 80, 127}));
     EXPECT_EQ(host.keys, QList<int>{Qt::Key_Down});
 }
 
@@ -93,11 +87,11 @@ TEST(MidiRemote, LearnerTakesEveryMessageWhileSet)
     QList<QByteArray> learnt;
     remote.setLearner([&](const QByteArray &m) { learnt << m; });
     EXPECT_TRUE(remote.learning());
-    remote.message(bytes({0x90, 60, 100}));
+    remote.message(midiMessage({0x90, 60, 100}));
     remote.setLearner(nullptr);
     EXPECT_FALSE(remote.learning());
-    remote.message(bytes({0x90, 60, 100}));
-    EXPECT_EQ(learnt, QList<QByteArray>{bytes({0x90, 60, 100})});
+    remote.message(midiMessage({0x90, 60, 100}));
+    EXPECT_EQ(learnt, QList<QByteArray>{midiMessage({0x90, 60, 100})});
     EXPECT_EQ(host.keys, QList<int>{Qt::Key_Return});
 }
 

@@ -3,17 +3,12 @@
 #include "app/IniFile.h"
 #include "remote/MidiRemoteInput.h"
 #include "remote/RemoteBindings.h"
+#include "support/FakeRemoteInput.h"
 
 namespace kazoon {
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
+using kazoon::test::midiMessage;
 
 TEST(RemoteBindings, SettingsTextAndCaptions)
 {
@@ -50,20 +45,20 @@ TEST(RemoteBindings, WhatAMessageIsLearntAs)
         RemoteBinding binding;
     };
     const Row rows[] = {
-        {bytes({0x90, 60, 100}), {RemoteBinding::Note, 0, 60}},
-        {bytes({0x93, 36, 1}), {RemoteBinding::Note, 3, 36}},
-        {bytes({0x90, 60, 0}), {}}, // a note-off in disguise
-        {bytes({0x80, 60, 64}), {}},
-        {bytes({0xB1, 64, 127}), {RemoteBinding::Control, 1, 64}},
-        {bytes({0xB1, 64, 64}), {RemoteBinding::Control, 1, 64}},
-        {bytes({0xB1, 64, 63}), {}}, // a pedal going up
-        {bytes({0xCF, 5}), {RemoteBinding::Program, 15, 5}},
-        {bytes({0xE0, 0, 64}), {}},
-        {bytes({0xF8}), {}},
-        {bytes({0xF0, 0x7E, 0xF7}), {}},
-        {bytes({0x90, 60}), {}}, // cut short
-        {bytes({0xC0}), {}},
-        {bytes({60, 100}), {}},
+        {midiMessage({0x90, 60, 100}), {RemoteBinding::Note, 0, 60}},
+        {midiMessage({0x93, 36, 1}), {RemoteBinding::Note, 3, 36}},
+        {midiMessage({0x90, 60, 0}), {}}, // a note-off in disguise
+        {midiMessage({0x80, 60, 64}), {}},
+        {midiMessage({0xB1, 64, 127}), {RemoteBinding::Control, 1, 64}},
+        {midiMessage({0xB1, 64, 64}), {RemoteBinding::Control, 1, 64}},
+        {midiMessage({0xB1, 64, 63}), {}}, // a pedal going up
+        {midiMessage({0xCF, 5}), {RemoteBinding::Program, 15, 5}},
+        {midiMessage({0xE0, 0, 64}), {}},
+        {midiMessage({0xF8}), {}},
+        {midiMessage({0xF0, 0x7E, 0xF7}), {}},
+        {midiMessage({0x90, 60}), {}}, // cut short
+        {midiMessage({0xC0}), {}},
+        {midiMessage({60, 100}), {}},
         {QByteArray(), {}},
     };
     for (const Row &r : rows)
@@ -81,17 +76,17 @@ TEST(RemoteBindings, MatchFiresControlChangesOnTheRisingEdgeOnly)
         std::optional<RemoteCommand> fired;
     };
     const Step steps[] = {
-        {bytes({0x90, 60, 100}), RemoteCommand::Play},
-        {bytes({0x90, 60, 100}), RemoteCommand::Play}, // notes fire every time
-        {bytes({0x91, 60, 100}), std::nullopt},        // another channel
-        {bytes({0xB0, 64, 127}), RemoteCommand::Next},
-        {bytes({0xB0, 64, 127}), std::nullopt}, // held
-        {bytes({0xB0, 64, 80}), std::nullopt},
-        {bytes({0xB0, 65, 127}), std::nullopt}, // another controller
-        {bytes({0xB0, 64, 0}), std::nullopt},
-        {bytes({0xB0, 64, 64}), RemoteCommand::Next},
-        {bytes({0xC2, 7}), RemoteCommand::Qs},
-        {bytes({0xC2, 8}), std::nullopt},
+        {midiMessage({0x90, 60, 100}), RemoteCommand::Play},
+        {midiMessage({0x90, 60, 100}), RemoteCommand::Play}, // notes fire every time
+        {midiMessage({0x91, 60, 100}), std::nullopt},        // another channel
+        {midiMessage({0xB0, 64, 127}), RemoteCommand::Next},
+        {midiMessage({0xB0, 64, 127}), std::nullopt}, // held
+        {midiMessage({0xB0, 64, 80}), std::nullopt},
+        {midiMessage({0xB0, 65, 127}), std::nullopt}, // another controller
+        {midiMessage({0xB0, 64, 0}), std::nullopt},
+        {midiMessage({0xB0, 64, 64}), RemoteCommand::Next},
+        {midiMessage({0xC2, 7}), RemoteCommand::Qs},
+        {midiMessage({0xC2, 8}), std::nullopt},
     };
     for (std::size_t i = 0; i < std::size(steps); ++i)
         EXPECT_EQ(b.match(steps[i].message), steps[i].fired) << "step " << i;

@@ -34,10 +34,7 @@ void FakeRemoteInput::send(const QByteArray &message)
 
 void FakeRemoteInput::send(std::initializer_list<int> bytes)
 {
-    QByteArray message;
-    for (int b : bytes)
-        message.append(char(b));
-    send(message);
+    send(midiMessage(bytes));
 }
 
 } // namespace kazoon::test

@@ -1,11 +1,21 @@
 #pragma once
 
 #include <QByteArray>
+#include <initializer_list>
 #include <QStringList>
 
 #include "remote/RemoteInput.h"
 
 namespace kazoon::test {
+
+// A MIDI message from its bytes.
+inline QByteArray midiMessage(std::initializer_list<int> values)
+{
+    QByteArray b;
+    for (int v : values)
+        b.append(char(v));
+    return b;
+}
 
 // A MIDI remote for tests: the ports are what the test says, and inject()
 // hands a message over as the input thread does (a queued call, run by the

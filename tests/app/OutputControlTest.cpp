@@ -18,14 +18,6 @@ using engine::RecordingOutput;
 
 namespace {
 
-OutputConfig portConfig(const std::string &port)
-{
-    OutputConfig config;
-    config.device = OutputConfig::Device::Port;
-    config.port = port;
-    return config;
-}
-
 OutputConfig synthConfig(const std::string &soundFont)
 {
     OutputConfig config;

@@ -24,17 +24,10 @@
 using namespace kazoon;
 using kazoon::test::OptionDialog;
 using kazoon::test::TestApp;
+using kazoon::test::portConfig;
 using engine::OutputConfig;
 
 namespace {
-
-OutputConfig portConfig(const std::string &port)
-{
-    OutputConfig config;
-    config.device = OutputConfig::Device::Port;
-    config.port = port;
-    return config;
-}
 
 const std::string *setting(const OutputConfig &config, const std::string &key)
 {

@@ -8,6 +8,15 @@
 
 namespace kazoon::test {
 
+// An output set to the external port of this name.
+inline engine::OutputConfig portConfig(const std::string &port)
+{
+    engine::OutputConfig config;
+    config.device = engine::OutputConfig::Device::Port;
+    config.port = port;
+    return config;
+}
+
 class FakeDevice;
 
 // A scripted output control for window tests: the ports and SoundFonts are

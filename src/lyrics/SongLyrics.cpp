@@ -122,7 +122,10 @@ std::vector<Line> linesOf(const Song &song, bool &anyPageBreak)
                     current.text += QLatin1Char(' ');
                 continue;
             }
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.unicode() == 0xFEFF)
+            // Control characters, byte-order marks and bytes that do not
+            // decode are nothing a performer can sing.
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.unicode() == 0xFEFF
+                || c == QChar::ReplacementCharacter)
                 continue;
             if (pending != Break::None) {
                 finish();

@@ -155,4 +155,9 @@ TEST(SongLyrics, EmptyAndBlankEventsAddNothing)
     smf::SmfWriter none(0, 480);
     none.addTrack().lyric(" ").text("\\/ ").noteOn(0, 60, 100);
     EXPECT_FALSE(cardOf(none).usable());
+
+    // Bytes that decode to nothing readable are not a page of "?" marks.
+    smf::SmfWriter unreadable(0, 480);
+    unreadable.addTrack().lyric("\xEF\xBB").lyric(std::string(1, '\0'));
+    EXPECT_FALSE(cardOf(unreadable).usable());
 }

@@ -7,8 +7,8 @@
 using namespace kazoon::engine;
 
 // Any input is either read or refused with MidiFileError; what is read must
-// hold together: sorted events inside the data, and a chase and a length
-// that can be computed.
+// hold together: sorted events inside the data, sorted texts within their
+// bounds, and a chase and a length that can be computed.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     try {
@@ -17,6 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const SongEvent &e = song.events[i];
             if (e.offset + e.size > song.data.size() || e.size == 0 || e.tick > song.endTick ||
                 (i > 0 && song.events[i - 1].tick > e.tick))
+                __builtin_trap();
+        }
+        if (song.texts.size() > kMaxSongTexts || song.textData.size() > kMaxSongTextBytes)
+            __builtin_trap();
+        for (std::size_t i = 0; i < song.texts.size(); ++i) {
+            const SongText &t = song.texts[i];
+            if (std::size_t{t.offset} + t.size > song.textData.size() || t.tick > song.endTick
+                || (t.type != kTextEvent && t.type != kLyricEvent)
+                || (i > 0 && song.texts[i - 1].tick > t.tick))
                 __builtin_trap();
         }
         const std::int64_t end = song.tempo.stepToTick(song.lengthSteps());

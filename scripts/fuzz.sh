@@ -1,14 +1,15 @@
 #!/bin/sh
 # Fuzzes the readers of the MIDI file, the song list, the settings file, the
-# lyrics card, the show state and the per-song settings with libFuzzer
-# (clang, ASan + UBSan) in build-fuzz/, N seconds each (default 60), and fails
-# when any of them finds a fault.
+# lyrics card, the show state, the per-song settings and the lyrics in a song
+# with libFuzzer (clang, ASan + UBSan) in build-fuzz/, N seconds each (default
+# 60), and fails when any of them finds a fault.
 # Usage: scripts/fuzz.sh [seconds] [target...]
-#        (targets: midi_file song_list settings lyrics_card show_state song_settings)
+#        (targets: midi_file song_list settings lyrics_card show_state song_settings
+#         song_lyrics)
 set -eu
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-midi_file song_list settings lyrics_card show_state song_settings}
+targets=${*:-midi_file song_list settings lyrics_card show_state song_settings song_lyrics}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DKAZOON_BUILD_APP=OFF -DKAZOON_FUZZ=ON \

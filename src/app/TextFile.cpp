@@ -21,6 +21,24 @@ QString decodeText(const QByteArray &bytes)
     return sjis(bytes);
 }
 
+bool isUtf8Text(QByteArrayView bytes)
+{
+    // Stateless: a character cut off at the end is an error, not one to finish later.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes); // the decoder reads only when its result is taken
+    return !utf8.hasError();
+}
+
+QString decodeTextAs(bool utf8, QByteArrayView bytes)
+{
+    if (utf8)
+        return QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes);
+    QStringDecoder sjis("Shift_JIS");
+    if (!sjis.isValid())
+        return QString::fromLatin1(bytes);
+    return sjis(bytes);
+}
+
 QStringList splitLines(const QString &text)
 {
     QStringList lines;

@@ -10,6 +10,11 @@ namespace kazoon {
 // UTF-8 are read as Shift-JIS, as files made on Japanese systems are.
 QString decodeText(const QByteArray &bytes);
 
+// For text that comes in pieces: whether decodeText would read all of it as
+// UTF-8, and a piece decoded the way decodeText decodes text of that kind.
+bool isUtf8Text(QByteArrayView bytes);
+QString decodeTextAs(bool utf8, QByteArrayView bytes);
+
 // Splits at CR LF, a lone CR or a lone LF. A line end at the very end of the
 // text does not make an extra empty line; an empty text has no lines.
 QStringList splitLines(const QString &text);

@@ -8,6 +8,7 @@ namespace kazoon::engine::test {
 namespace {
 
 using smf::SmfWriter;
+using smf::Track;
 
 std::vector<std::vector<std::uint8_t>> messagesOf(const Song &song)
 {
@@ -56,6 +57,49 @@ TEST(MidiFile, ReadsRunningStatusSysExEscapesAndSkipsMeta)
                                     bytes({0xE3, 5, 0x40})}));
     EXPECT_TRUE(song.events[4].escape);
     EXPECT_FALSE(song.events[0].escape);
+}
+
+std::vector<std::pair<std::int64_t, std::string>> textsOf(const Song &song, std::uint8_t type)
+{
+    std::vector<std::pair<std::int64_t, std::string>> out;
+    for (const SongText &t : song.texts)
+        if (t.type == type) {
+            auto b = song.text(t);
+            out.emplace_back(t.tick, std::string(b.begin(), b.end()));
+        }
+    return out;
+}
+
+TEST(MidiFile, KeepsTextAndLyricEventsApartInTickOrderAcrossTracks)
+{
+    SmfWriter w(1, 480);
+    w.addTrack().text("@KMIDI KARAOKE FILE").at(960).text("/b").trackName("name").at(1920).lyric("ly");
+    w.addTrack().at(480).text("\\a").noteOn(0, 60, 90).at(960).text("c").at(5000).endOfTrack().text("late");
+    const Song song = parseMidiFile(w.bytes());
+    using Texts = std::vector<std::pair<std::int64_t, std::string>>;
+    EXPECT_EQ(textsOf(song, kTextEvent),
+              (Texts{{0, "@KMIDI KARAOKE FILE"}, {480, "\\a"}, {960, "/b"}, {960, "c"}}));
+    EXPECT_EQ(textsOf(song, kLyricEvent), (Texts{{1920, "ly"}}));
+    EXPECT_EQ(song.texts.size(), 5u); // no track name, nothing after End of Track
+    EXPECT_EQ(messagesOf(song), (std::vector<std::vector<std::uint8_t>>{bytes({0x90, 60, 90})}));
+}
+
+TEST(MidiFile, TextBeyondTheBoundsIsDropped)
+{
+    SmfWriter many(0, 480);
+    Track &t = many.addTrack();
+    for (std::size_t i = 0; i < kMaxSongTexts + 10; ++i)
+        t.lyric("x");
+    const Song manySong = parseMidiFile(many.bytes());
+    EXPECT_EQ(manySong.texts.size(), kMaxSongTexts);
+
+    SmfWriter big(0, 480);
+    const std::string chunk(300 * 1024, 'a');
+    big.addTrack().text(chunk).text(chunk).text(chunk).text(chunk).lyric("end");
+    const Song bigSong = parseMidiFile(big.bytes());
+    EXPECT_LE(bigSong.textData.size(), kMaxSongTextBytes);
+    EXPECT_EQ(textsOf(bigSong, kTextEvent).size(), 3u);
+    EXPECT_EQ(textsOf(bigSong, kLyricEvent).size(), 1u); // a small one still fits
 }
 
 TEST(MidiFile, TrackWithoutEndOfTrackEndsAtItsLastEvent)

@@ -115,6 +115,12 @@ void readTrack(std::span<const std::uint8_t> chunk, Song &song, std::vector<Temp
             }
             if (type == 0x51 && n >= 3)
                 tempos.push_back({tick, bigEndian(data, 3)});
+            if ((type == kTextEvent || type == kLyricEvent) && song.texts.size() < kMaxSongTexts
+                && n <= kMaxSongTextBytes - song.textData.size()) {
+                song.texts.push_back({tick, static_cast<std::uint32_t>(song.textData.size()),
+                                      static_cast<std::uint32_t>(n), type});
+                song.textData.insert(song.textData.end(), data, data + n);
+            }
             continue;
         }
         if (status == 0xF0 || status == 0xF7) {
@@ -214,6 +220,10 @@ Song parseMidiFile(std::span<const std::uint8_t> bytes)
     song.events = std::move(track.events);
     bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
     mergeTracks(song.events, std::move(bounds));
+    // Tracks were read in order, each rising in time: a stable sort orders
+    // the texts as the events are ordered.
+    std::stable_sort(song.texts.begin(), song.texts.end(),
+                     [](const SongText &a, const SongText &b) { return a.tick < b.tick; });
 
     song.tempo = TempoMap(song.ppqn, std::move(tempos));
     // The end of the song is reached at a whole step so that Position = Length there.

@@ -11,13 +11,29 @@
 namespace kazoon::engine {
 
 // One message of the merged timeline: a channel message, a SysEx (F0 and its
-// data) or an F7 escape (its bytes as they are). Meta events are not kept.
+// data) or an F7 escape (its bytes as they are). Meta events are not played;
+// only text and lyric events are kept, apart, for the lyrics.
 struct SongEvent {
     std::int64_t tick;
     std::uint32_t offset; // into Song::data
     std::uint32_t size : 31;
     std::uint32_t escape : 1; // an F7 event: raw bytes, not a message to interpret
 };
+
+// A text (FF 01) or lyric (FF 05) meta event, its bytes as in the file.
+struct SongText {
+    std::int64_t tick;
+    std::uint32_t offset; // into Song::textData
+    std::uint32_t size;
+    std::uint8_t type;
+};
+
+inline constexpr std::uint8_t kTextEvent = 0x01;
+inline constexpr std::uint8_t kLyricEvent = 0x05;
+// Text beyond these is dropped, so that a hostile file cannot make us hold
+// more than a song's lyrics ever need.
+inline constexpr std::size_t kMaxSongTexts = 65536;
+inline constexpr std::size_t kMaxSongTextBytes = 1u << 20;
 
 struct Song {
     int format = 0;
@@ -26,8 +42,11 @@ struct Song {
     std::vector<std::uint8_t> data;
     TempoMap tempo;
     std::int64_t endTick = 0; // the last End of Track
+    std::vector<SongText> texts; // ordered like events
+    std::vector<std::uint8_t> textData;
 
     std::span<const std::uint8_t> message(const SongEvent &e) const { return {data.data() + e.offset, e.size}; }
+    std::span<const std::uint8_t> text(const SongText &t) const { return {textData.data() + t.offset, t.size}; }
     std::int64_t lengthSteps() const { return tempo.tickToStepCeil(endTick); }
 };
 

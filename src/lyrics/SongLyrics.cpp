@@ -1,0 +1,183 @@
+#include "lyrics/SongLyrics.h"
+
+#include "app/TextFile.h"
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+namespace kazoon::lyrics {
+
+namespace {
+
+using engine::Song;
+using engine::SongText;
+
+enum class Break { None, Line, Page };
+
+struct Line {
+    std::int64_t tick = 0; // of its first syllable
+    QString text;
+    bool newPage = false;
+};
+
+bool blankBytes(std::span<const std::uint8_t> bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b <= 0x20; });
+}
+
+// Which events carry the lyrics: lyric events when the song has any with
+// something in them, else the text events that are not "@" information lines.
+std::vector<const SongText *> lyricEvents(const Song &song, bool &lyricLayout)
+{
+    lyricLayout = std::any_of(song.texts.begin(), song.texts.end(), [&](const SongText &t) {
+        return t.type == engine::kLyricEvent && !blankBytes(song.text(t));
+    });
+    std::vector<const SongText *> chosen;
+    for (const SongText &t : song.texts) {
+        const auto bytes = song.text(t);
+        if (lyricLayout ? t.type != engine::kLyricEvent
+                        : t.type != engine::kTextEvent || (!bytes.empty() && bytes[0] == '@'))
+            continue;
+        chosen.push_back(&t);
+    }
+    return chosen;
+}
+
+// How many of the bytes make whole characters: a character cut between two
+// events is read with the second.
+qsizetype wholeCharacters(const QByteArray &bytes, bool utf8)
+{
+    const qsizetype n = bytes.size();
+    if (utf8) {
+        for (qsizetype i = n - 1; i >= 0 && i >= n - 3; --i) {
+            const auto b = std::uint8_t(bytes.at(i));
+            if (b < 0x80)
+                return n;
+            if (b >= 0xC0) {
+                const qsizetype length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+                return i + length > n ? i : n;
+            }
+        }
+        return n;
+    }
+    qsizetype i = 0;
+    while (i < n) {
+        const auto b = std::uint8_t(bytes.at(i));
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        if (lead && i + 1 == n)
+            return i;
+        i += lead ? 2 : 1;
+    }
+    return n;
+}
+
+Break breakFor(QChar c, bool lyricLayout)
+{
+    if (lyricLayout)
+        return c == QLatin1Char('\n') ? Break::Page : c == QLatin1Char('\r') ? Break::Line : Break::None;
+    if (c == QLatin1Char('\\'))
+        return Break::Page;
+    if (c == QLatin1Char('/') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+        return Break::Line;
+    return Break::None;
+}
+
+// Lines as sung: syllables joined, broken at the song's marks. A blank
+// between words is kept; blanks and marks alone start nothing.
+std::vector<Line> linesOf(const Song &song, bool &anyPageBreak)
+{
+    bool lyricLayout = false;
+    const std::vector<const SongText *> events = lyricEvents(song, lyricLayout);
+    QByteArray all;
+    for (const SongText *t : events)
+        all.append(reinterpret_cast<const char *>(song.text(*t).data()), qsizetype(t->size));
+    const bool utf8 = isUtf8Text(all);
+
+    std::vector<Line> lines;
+    Line current;
+    Break pending = Break::None;
+    anyPageBreak = false;
+    QByteArray carried; // the start of a character that the next event ends
+    auto finish = [&] {
+        current.text = current.text.trimmed();
+        if (!current.text.isEmpty())
+            lines.push_back(std::move(current));
+        current = Line();
+    };
+    for (const SongText *t : events) {
+        const auto bytes = song.text(*t);
+        carried.append(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+        const qsizetype cut = wholeCharacters(carried, utf8);
+        const QString text = withoutLanguageTag(decodeTextAs(utf8, QByteArrayView(carried).first(cut)));
+        carried.remove(0, cut);
+        for (const QChar c : text) {
+            const Break b = breakFor(c, lyricLayout);
+            if (b != Break::None) {
+                pending = std::max(pending, b);
+                continue;
+            }
+            if (c.isSpace()) {
+                if (!current.text.isEmpty() && pending == Break::None)
+                    current.text += QLatin1Char(' ');
+                continue;
+            }
+            // Control characters, byte-order marks and bytes that do not
+            // decode are nothing a performer can sing.
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.unicode() == 0xFEFF
+                || c == QChar::ReplacementCharacter)
+                continue;
+            if (pending != Break::None) {
+                finish();
+                current.newPage = pending == Break::Page;
+                // A page mark before the first line separates nothing.
+                anyPageBreak = anyPageBreak || (current.newPage && !lines.empty());
+                pending = Break::None;
+            }
+            if (current.text.isEmpty())
+                current.tick = t->tick;
+            current.text += c;
+        }
+    }
+    finish();
+    return lines;
+}
+
+} // namespace
+
+QString withoutLanguageTag(const QString &syllable) { return syllable; }
+
+LyricsCard cardFromSong(const Song &song, const SongLyricsOptions &options)
+{
+    bool anyPageBreak = false;
+    const std::vector<Line> lines = linesOf(song, anyPageBreak);
+    const std::int64_t lead = options.leadTicks < 0 ? song.ppqn : options.leadTicks;
+    const std::size_t perPage = std::size_t(std::max(2, options.linesPerPage));
+    const std::int64_t ppqn = std::max(1, song.ppqn);
+
+    LyricsCard card;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Line &line = lines[i];
+        const bool opens = i == 0 || (anyPageBreak ? line.newPage : i % perPage == 0);
+        if (opens) {
+            // The page shows when the display reaches the step of its first
+            // syllable, less the lead.
+            const std::int64_t step = std::max<std::int64_t>(0, line.tick - lead) * 4 / ppqn + 1;
+            int mark = int(std::min<std::int64_t>(step, INT_MAX));
+            // Pages closer than a step apart keep their own page one step
+            // later, as the song cut them; only at the last step do they join.
+            if (!card.marks.isEmpty() && mark <= card.marks.last())
+                mark = card.marks.last() == INT_MAX ? -1 : card.marks.last() + 1;
+            if (mark >= 0) {
+                card.marks.append(mark);
+                card.steps.append(QString::number(mark));
+                card.pages.append(line.text);
+                continue;
+            }
+        }
+        card.pages.last() += QLatin1String("\r\n") + line.text;
+    }
+    return card;
+}
+
+} // namespace kazoon::lyrics

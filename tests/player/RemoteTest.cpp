@@ -142,10 +142,8 @@ TEST(Remote, EachCommandDoesWhatItsKeyDoesInEveryState)
             }
             ASSERT_EQ(byKey.state(), byRemote.state()) << state.name;
             const QString before = byKey.state();
-            // The remote first: its delivery runs the event loop, which must
-            // not fire the key's 300 ms timers on a slow machine.
-            byRemote.app.remote.send(command.message);
             pressKey(byKey.w, command.key);
+            byRemote.app.remote.send(command.message);
             EXPECT_EQ(byKey.state(), byRemote.state()) << state.name << ", " << command.name;
             // The delayed load after Down and Up.
             if (byKey.w->LagTimer.isActive()) {

@@ -1,6 +1,7 @@
 #include "FakeRemoteInput.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 
 #include "app/OutputControl.h"
 #include "remote/MidiRemoteInput.h"
@@ -29,7 +30,9 @@ void FakeRemoteInput::close()
 void FakeRemoteInput::send(const QByteArray &message)
 {
     inject(message);
-    QCoreApplication::processEvents();
+    // Only the hand-over to the window runs, as the real input's does: no
+    // timer of the program fires early however slow the machine.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
 void FakeRemoteInput::send(std::initializer_list<int> bytes)

@@ -11,6 +11,7 @@
 #include "app/ScreenPlacement.h"
 #include "app/ShowRecorder.h"
 #include "app/TfrmAbout.h"
+#include "bandview/BandView.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
 #include "options/TfrmOption.h"
@@ -56,6 +57,7 @@ void TfrmMain::FormCreate()
             FormActivate();
     });
     remote_->start(IniFile(env_.settingsPath));
+    bandView_->start(IniFile(env_.settingsPath));
 }
 
 void TfrmMain::FormActivate()
@@ -113,6 +115,7 @@ void TfrmMain::writeSettings()
     if (env_.output)
         writeOutputConfig(ini, env_.output->config());
     remote_->writeSettings(ini);
+    bandView_->writeSettings(ini);
     ini.save();
 }
 
@@ -122,6 +125,7 @@ void TfrmMain::FormDestroy()
         return;
     destroyed_ = true;
     remote_->stop();
+    bandView_->stop();
     PlayTimer.stop();
     LagTimer.stop();
     if (songLoaded) {

@@ -21,6 +21,7 @@
 #include "app/ShowRecorder.h"
 #include "app/TfrmAbout.h"
 #include "app/ToolButton.h"
+#include "bandview/BandView.h"
 #include "player/SequencerDevice.h"
 #include "player/TrackBar.h"
 #include "remote/MidiRemote.h"
@@ -76,6 +77,7 @@ TfrmMain::TfrmMain(const Environment &env, QWidget *parent)
     menuBarStyle->setParent(this); // outlives the menu bar, created before it
     menuBar()->setStyle(menuBarStyle);
     buildSongSettingsCommands();
+    buildBandViewCommands();
 
     PlayTimer.setObjectName(QStringLiteral("PlayTimer"));
     PlayTimer.setInterval(50);

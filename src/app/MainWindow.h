@@ -38,6 +38,8 @@ class ShowRecorder;
 struct ShowHost;
 class RemoteBindings;
 struct RemoteHost;
+class BandView;
+struct BandViewHost;
 
 // A hidden list of lines with a current index, as the main window keeps its
 // path entries (lstDmy) and the lyrics pages (lstWrd, lstStep).
@@ -129,6 +131,9 @@ public:
 
     // --- the MIDI remote (remote/) ---
     MidiRemote &remote() const { return *remote_; }
+
+    // --- the band view and the stage view (bandview/) ---
+    BandView &bandView() const { return *bandView_; }
 
     // --- lyrics card (lyrics/) ---
     void mnuWrdItemClick(QObject *sender);
@@ -275,6 +280,10 @@ private:
     SongSettingsHost songSettingsHost();
     // The window's side of the show recorder (app/ShowRecovery.cpp).
     ShowHost showHost();
+    // The window's side of the band view and its menu item
+    // (app/BandViewCommands.cpp).
+    BandViewHost bandViewHost();
+    void buildBandViewCommands();
 
     Environment env_;
     std::map<QString, QAction *> actions_;
@@ -284,6 +293,7 @@ private:
     std::unique_ptr<MidiRemote> remote_;
     std::unique_ptr<ShowRecorder> showRecorder_;
     std::unique_ptr<PerSongSettings> songSettings_;
+    std::unique_ptr<BandView> bandView_;
 };
 
 } // namespace kazoon

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 
 #include "app/Command.h"
+#include "bandview/BandView.h"
 #include "remote/MidiRemote.h"
 #include "remote/RemoteInput.h"
 #include "lyrics/TfrmWrd.h"
@@ -54,6 +55,7 @@ OptionsContext optionsContextOf(TfrmMain *main)
         return LyricsDesign{wrd->lblWrd->font(), wrd->foreColor(), wrd->backColor(), wrd->size(),
                             inNormalState(wrd)};
     };
+    c.bandView = main->bandView().pageHooks();
     return c;
 }
 
@@ -76,6 +78,9 @@ void TfrmMain::applyOptions(const OptionsChange &change)
         frmWrd->setBackColor(change.lyrics->backColor);
     }
     applyRemoteBindings(change.remote);
+    const QString bandReason = bandView_->apply(change.bandView);
+    if (!bandReason.isEmpty())
+        statusBar_->showMessage(QStringLiteral("バンドビュー: ") + bandReason, BandView::kStatusMs);
 
     if (change.folderRuleChanged)
         ResetLyricsCard();

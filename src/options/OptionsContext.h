@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/Dialogs.h"
+#include "bandview/BandViewSettings.h"
 #include "remote/RemoteBindings.h"
 
 namespace kazoon {
@@ -41,6 +42,7 @@ struct OptionsContext {
     std::function<std::optional<QString>(const QString &current)> chooseLyricsFolder;
     // The lyrics window's design now; nothing without a lyrics window.
     std::function<std::optional<LyricsDesign>()> lyricsDesign;
+    BandViewPageHooks bandView;
 };
 
 // What OK changed, for the main window to carry out in this order. The
@@ -52,6 +54,7 @@ struct OptionsChange {
     bool lessonAllowed = false;         // false withdraws lesson mode
     bool repeatAllowed = false;         // false withdraws the last song's mark
     RemoteBindings remote;
+    BandViewSettings bandView;
 };
 
 } // namespace kazoon

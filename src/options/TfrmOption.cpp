@@ -27,6 +27,7 @@
 #include "app/OutputControl.h"
 #include "remote/MidiRemoteInput.h"
 #include "remote/RemoteInput.h"
+#include "options/BandViewPage.h"
 #include "options/OutputPage.h"
 #include "options/PageLayout.h"
 #include "options/RemotePage.h"
@@ -167,6 +168,8 @@ TfrmOption::TfrmOption(OptionsContext context, QWidget *parent)
     PageControl->addTab(outputPage, QStringLiteral("MIDI出力"));
     remotePage = new RemotePage(context_.remote, context_.remoteBindings, context_.setRemoteLearner);
     PageControl->addTab(remotePage, QStringLiteral("MIDIリモート"));
+    bandViewPage = new BandViewPage(context_.bandView);
+    PageControl->addTab(bandViewPage, QStringLiteral("バンドビュー"));
 
     // Controls without a caption of their own are named for screen readers.
     StepBar->setAccessibleName(QStringLiteral("スタンバイする Step の微調整"));
@@ -286,6 +289,7 @@ void TfrmOption::FormShow()
     savedMuteStandby = chkOnMute->isChecked();
     outputPage->showCurrent();
     remotePage->showCurrent();
+    bandViewPage->showCurrent();
 }
 
 void TfrmOption::setPendingColors(int fore, int back)
@@ -402,6 +406,11 @@ void TfrmOption::OKBtnClick()
             context_.message(reason, kAppTitle, mb::IconStop);
         return;
     }
+    // A port the band view cannot have is told on its page; the dialog stays.
+    if (!bandViewPage->checkOnOk()) {
+        PageControl->setCurrentWidget(bandViewPage);
+        return;
+    }
     change_ = changeOnOk();
     accept();
 }
@@ -423,6 +432,7 @@ OptionsChange TfrmOption::changeOnOk() const
     change.lessonAllowed = chkOnLsn->isChecked();
     change.repeatAllowed = chkOnRep->isChecked();
     change.remote = remotePage->bindings();
+    change.bandView = bandViewPage->settings();
     return change;
 }
 

@@ -26,7 +26,7 @@ BandViewHost TfrmMain::bandViewHost()
             return c;
         c.songs.reserve(n);
         for (int i = 0; i < n; ++i)
-            c.songs.append({lstLive->lineText(i), lstLive->isChecked(i)});
+            c.songs.append({stageSongTitle(lstLive->lineText(i)), lstLive->isChecked(i)});
         c.index = qBound(0, lstLive->itemIndex() >= 0 ? lstLive->itemIndex() : songIndex, n - 1);
         c.current = c.songs.at(c.index).title;
         c.medley = c.songs.at(c.index).medley;

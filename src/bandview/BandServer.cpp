@@ -112,12 +112,12 @@ BandServer::BandServer(QObject *parent)
     connect(&tcp_, &QTcpServer::newConnection, this, &BandServer::acceptConnections);
     connect(&webSockets_, &QWebSocketServer::newConnection, this, &BandServer::takeWebSocket);
     // Connections that never finish their request give their place back.
-    sweep_.setInterval(1000);
+    sweep_.setInterval(250);
     connect(&sweep_, &QTimer::timeout, this, [this] {
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         const auto pending = pending_;
         for (auto it = pending.begin(); it != pending.end(); ++it)
-            if (now - it.value() > kRequestTimeoutMs)
+            if (now - it.value() > requestTimeoutMs_)
                 it.key()->abort();
     });
 }
@@ -186,9 +186,7 @@ void BandServer::acceptConnections()
 {
     while (QTcpSocket *socket = tcp_.nextPendingConnection()) {
         if (open_.size() >= kMaxConnections) {
-            socket->write(response("503 Service Unavailable"));
-            socket->disconnectFromHost();
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            refuse(socket);
             continue;
         }
         open_.insert(socket);
@@ -202,6 +200,30 @@ void BandServer::acceptConnections()
         if (socket->bytesAvailable() > 0)
             readRequest(socket);
     }
+}
+
+void BandServer::refuse(QTcpSocket *socket)
+{
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    // Too many waiting to be told: the rest are cut off at once.
+    if (refusing_ >= kMaxConnections) {
+        socket->abort();
+        return;
+    }
+    ++refusing_;
+    connect(socket, &QObject::destroyed, this, [this] { --refusing_; });
+    // The answer goes out once the request is in: closing on a request not
+    // yet read would reset the connection and lose the answer.
+    const auto answer = [socket] {
+        socket->skip(socket->bytesAvailable());
+        if (socket->property(kAnswered).toBool())
+            return;
+        socket->setProperty(kAnswered, true);
+        socket->write(response("503 Service Unavailable"));
+        socket->disconnectFromHost();
+    };
+    connect(socket, &QTcpSocket::readyRead, socket, answer);
+    QTimer::singleShot(2000, socket, [socket] { socket->abort(); });
 }
 
 void BandServer::forget(QTcpSocket *socket)

@@ -46,6 +46,9 @@ public:
     // to every page that connects later.
     void publish(const QByteArray &message);
 
+    // How long a connection may take to send its request (tests shorten it).
+    void setRequestTimeout(int ms) { requestTimeoutMs_ = ms; }
+
     int connectionCount() const { return int(open_.size()); }
     int pageCount() const { return int(clients_.size()); }
 
@@ -59,6 +62,8 @@ private:
     void takeWebSocket();
     void send(QWebSocket *client, const QString &message);
     void forget(QTcpSocket *socket);
+    // Turns away a connection over the limit.
+    void refuse(QTcpSocket *socket);
     void closeConnections();
 
     QTcpServer tcp_;
@@ -70,6 +75,8 @@ private:
     QHash<QTcpSocket *, qint64> pending_; // plain HTTP connections and when they came
     QSet<QWebSocket *> clients_;
     QTimer sweep_;
+    int requestTimeoutMs_ = kRequestTimeoutMs;
+    int refusing_ = 0;
 };
 
 } // namespace kazoon

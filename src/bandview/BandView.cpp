@@ -42,6 +42,9 @@ BandView::~BandView()
 void BandView::start(const IniFile &ini)
 {
     settings_ = BandViewSettings::read(ini);
+    // A view never set up and a stage view never opened leave no section behind.
+    writeView_ = !ini.keys(QStringLiteral("BandView")).isEmpty();
+    writeStage_ = !ini.keys(QStringLiteral("Stage")).isEmpty();
     stage_ = std::make_unique<TfrmStage>(host_.stageKeys);
     stage_->readSettings(ini);
     if (settings_.enabled) {
@@ -65,8 +68,9 @@ void BandView::stop()
 
 void BandView::writeSettings(IniFile &ini) const
 {
-    settings_.write(ini);
-    if (stage_)
+    if (writeView_)
+        settings_.write(ini);
+    if (stage_ && writeStage_)
         stage_->writeSettings(ini);
 }
 
@@ -74,6 +78,7 @@ QString BandView::apply(const BandViewSettings &next)
 {
     const BandViewSettings before = settings_;
     settings_ = next;
+    writeView_ = writeView_ || !(settings_ == before);
     if (settings_.enabled && !isAccessCode(settings_.code))
         settings_.code = newAccessCode();
     if (!settings_.enabled) {
@@ -121,9 +126,10 @@ void BandView::showStage()
 {
     if (!stage_)
         stage_ = std::make_unique<TfrmStage>(host_.stageKeys);
+    writeStage_ = true;
+    stage_->showWindow();
     refresh();
     stage_->showContent(shown_);
-    stage_->showWindow();
     keepPolling();
 }
 

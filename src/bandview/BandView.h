@@ -83,6 +83,7 @@ private:
     QTimer poll_;
     StageContent shown_;
     bool published_ = false;
+    bool writeView_ = false, writeStage_ = false;
     QString problem_;
     QHostAddress listenAddress_ = QHostAddress::Any;
 };

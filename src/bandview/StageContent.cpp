@@ -53,6 +53,16 @@ QString stageStateText(StageState state)
     return QStringLiteral("曲がありません");
 }
 
+QString stageSongTitle(const QString &line)
+{
+    for (const char *extension : {".mid", ".midi", ".kar", ".rmi", ".smf"}) {
+        const QLatin1String e(extension);
+        if (line.endsWith(e, Qt::CaseInsensitive) && line.size() > e.size())
+            return line.left(line.size() - e.size());
+    }
+    return line;
+}
+
 QByteArray StageContent::toJson() const
 {
     QJsonArray list;

@@ -15,6 +15,10 @@ StageState stageStateOf(int playerState, bool playing, bool atTop);
 // "待機中", "スタンバイ中", "再生中", "停止中"; "曲がありません" without a song.
 QString stageStateText(StageState state);
 
+// A song as the band reads it: its line in the list without the file's
+// extension.
+QString stageSongTitle(const QString &line);
+
 struct StageSong {
     QString title;
     bool medley = false; // runs straight on into the next song

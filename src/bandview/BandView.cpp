@@ -28,7 +28,8 @@ StageContent capped(StageContent c)
 
 } // namespace
 
-BandView::BandView(BandViewHost host, QObject *parent) : QObject(parent), host_(std::move(host))
+BandView::BandView(BandViewHost host, QObject *parent)
+    : QObject(parent), host_(std::move(host)), addresses_(&lanAddresses)
 {
     poll_.setInterval(kPollMs);
     connect(&poll_, &QTimer::timeout, this, &BandView::refresh);
@@ -117,7 +118,7 @@ BandViewPageHooks BandView::pageHooks()
     BandViewPageHooks hooks;
     hooks.inUse = [this] { return settings_; };
     hooks.checkPort = [this](int port) { return checkPort(port); };
-    hooks.addresses = [] { return lanAddresses(); };
+    hooks.addresses = [this] { return addresses_ ? addresses_() : QStringList(); };
     hooks.problem = [this] { return problem_; };
     return hooks;
 }

@@ -72,6 +72,8 @@ public:
 
     // Where the server listens (tests: the loopback address).
     void setListenAddress(const QHostAddress &address) { listenAddress_ = address; }
+    // Where the options page finds this computer's addresses (tests: their own).
+    void setAddressSource(std::function<QStringList()> source) { addresses_ = std::move(source); }
 
 private:
     void keepPolling();
@@ -86,6 +88,7 @@ private:
     bool writeView_ = false, writeStage_ = false;
     QString problem_;
     QHostAddress listenAddress_ = QHostAddress::Any;
+    std::function<QStringList()> addresses_;
 };
 
 } // namespace kazoon

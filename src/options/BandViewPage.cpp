@@ -43,7 +43,6 @@ BandViewPage::BandViewPage(BandViewPageHooks hooks, QWidget *parent)
     txtBandPort->setAccessibleName(QStringLiteral("バンドビューのポート"));
     cmbBandHost->setAccessibleName(QStringLiteral("バンドビューのネットワーク"));
     txtBandAddress->setAccessibleName(QStringLiteral("スマートフォンのブラウザーで開くアドレス"));
-    imgBandQr->setAccessibleName(QStringLiteral("アドレスのQRコード"));
     lblBandProblem->setAccessibleDescription(QStringLiteral("バンドビューの状態"));
 
     connect(chkBand, &QCheckBox::clicked, this, &BandViewPage::chkBandClick);
@@ -94,6 +93,8 @@ void BandViewPage::showAddress()
     if (!on || host.isEmpty() || !isAccessCode(code_)) {
         txtBandAddress->clear();
         imgBandQr->clear();
+        imgBandQr->setAccessibleName(QString());
+        imgBandQr->setAccessibleDescription(QString());
         if (on && host.isEmpty() && lblBandProblem->text().isEmpty())
             lblBandProblem->setText(kNoNetwork);
         return;
@@ -104,6 +105,8 @@ void BandViewPage::showAddress()
     const int modules = qrCodeImage(address, 1).width();
     const int scale = modules > 0 ? std::max(1, imgBandQr->width() / modules) : 1;
     imgBandQr->setPixmap(QPixmap::fromImage(qrCodeImage(address, scale)));
+    // A picture has no text of its own: it is named while it shows the code.
+    imgBandQr->setAccessibleName(QStringLiteral("アドレスのQRコード"));
     imgBandQr->setAccessibleDescription(address);
 }
 

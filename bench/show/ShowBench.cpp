@@ -23,6 +23,12 @@
 //       first event of the next pass of a lesson passage, over 20 wraps.
 //   The medley and QS figures again with "_adjusted": every song with its own
 //       key, tempo and level (+2, 110 %, 80 %) from the file beside the list.
+//   show_jitter_us_p50 / _p99 / _max: how late the medley's events reached the
+//       output against when they were due.
+//   bandview_update_ms_p50 / _p99 / _max: a page of lyrics turning in the
+//       program to its text in each of 10 band view pages.
+//   With KAZOON_BENCH_BAND_CLIENTS=N the medley and QS figures are taken with
+//   the band view on and N pages connected.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,6 +42,7 @@
 #include <thread>
 #include <vector>
 
+#include "BandLoad.h"
 #include "smf/SmfWriter.h"
 #include "support/EngineShow.h"
 #include "app/MainWindow.h"
@@ -99,6 +106,9 @@ bool isNoteOff(const engine::RecordingOutput::Message &m)
 
 constexpr engine::SongAdjust kShowAdjust{2, 110, 80};
 
+// Band view pages connected while the show's figures are taken.
+int bandClients = 0;
+
 // Gives every song the show's settings, in the file beside the list.
 void writeAdjusts(test::EngineShow &rig, const QStringList &songs)
 {
@@ -124,6 +134,7 @@ void medleyGap(bool adjusted)
     if (adjusted)
         writeAdjusts(rig, songs);
     TfrmMain *m = rig.open(entries);
+    const auto band = bench::attachBand(m, bandClients);
     m->ButtonPlayClick();
     if (!runUntil([&] { return m->songIndex == transitions && !m->playing; }, 60'000)) {
         std::printf("medley_gap_ms%s=failed\n", suffix);
@@ -146,6 +157,13 @@ void medleyGap(bool adjusted)
     std::printf("medley_gap_ms_p50%s=%.1f\n", suffix, percentile(gaps, 0.5));
     std::printf("medley_gap_ms_max%s=%.1f\n", suffix,
                 gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()));
+    std::vector<double> lateness;
+    for (const auto &msg : messages)
+        lateness.push_back(double(msg.sentUs - msg.dueUs));
+    std::printf("show_jitter_us_p50%s=%.0f\n", suffix, percentile(lateness, 0.5));
+    std::printf("show_jitter_us_p99%s=%.0f\n", suffix, percentile(lateness, 0.99));
+    std::printf("show_jitter_us_max%s=%.0f\n", suffix,
+                lateness.empty() ? 0.0 : *std::max_element(lateness.begin(), lateness.end()));
 }
 
 void qsStartLatency(bool adjusted)
@@ -159,6 +177,7 @@ void qsStartLatency(bool adjusted)
         writeAdjusts(rig, {song});
     rig.app.writeSettings(QStringLiteral("[QS_Mode]\r\nSet=1\r\n"));
     TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
+    const auto band = bench::attachBand(m, bandClients);
     std::vector<double> latencies;
     for (int i = 0; i < samples; ++i) {
         if (m->playerState != QsWaiting)
@@ -385,8 +404,11 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // Figures named on the command line (medley, qs, remote, lyrics,
-    // huge_lyrics, lesson), or all of them.
+    // huge_lyrics, lesson, bandview), or all of them.
     const QStringList only = app.arguments().mid(1);
+    bandClients = qEnvironmentVariableIntValue("KAZOON_BENCH_BAND_CLIENTS");
+    if (bandClients > 0)
+        std::printf("band_clients=%d\n", bandClients);
     const auto wanted = [&](const char *name) { return only.isEmpty() || only.contains(QLatin1String(name)); };
     if (wanted("medley")) {
         medleyGap(false);
@@ -404,5 +426,7 @@ int main(int argc, char **argv)
         hugeLyricsPage();
     if (wanted("lesson"))
         lessonWrap();
+    if (wanted("bandview"))
+        bench::bandUpdateLatency(10);
     return 0;
 }

@@ -125,6 +125,10 @@ BandServer::BandServer(QObject *parent)
 BandServer::~BandServer()
 {
     close();
+    // Connections turned away die with the listening server, after this
+    // object's members: nothing of theirs may call back here.
+    for (QTcpSocket *socket : tcp_.findChildren<QTcpSocket *>())
+        disconnect(socket, nullptr, this, nullptr);
 }
 
 QString BandServer::listen(int port, const QHostAddress &address)

@@ -21,6 +21,7 @@
 #include "app/ShowRecorder.h"
 #include "app/TfrmAbout.h"
 #include "app/ToolButton.h"
+#include "lyrics/LyricsPages.h"
 #include "player/SequencerDevice.h"
 #include "player/TrackBar.h"
 #include "remote/MidiRemote.h"
@@ -97,6 +98,7 @@ TfrmMain::TfrmMain(const Environment &env, QWidget *parent)
     // The window's layout is fixed.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
+    buildLyricsPages();
     FormCreate();
 }
 

@@ -38,6 +38,9 @@ class ShowRecorder;
 struct ShowHost;
 class RemoteBindings;
 struct RemoteHost;
+namespace lyrics {
+class LyricsPages;
+}
 
 // A hidden list of lines with a current index, as the main window keeps its
 // path entries (lstDmy) and the lyrics pages (lstWrd, lstStep).
@@ -138,6 +141,9 @@ public:
     void UpdateLyricsPage();
     // The card maker for the loaded song (編集 menu); not while a song plays.
     void mnuCardItemClick();
+    // Where the lyrics window's pages come from, and the page and next line
+    // it shows (pageChanged tells of each change).
+    lyrics::LyricsPages &lyricsPages() const { return *lyricsPages_; }
 
     // --- options (app/OptionCommands.cpp) ---
     void mnuOptionItemClick();
@@ -251,6 +257,7 @@ private:
     void PlayerNotify();
     void ResetLyricsCard();
     void hideLyricsWindow();
+    void buildLyricsPages(); // (lyrics/LyricsCommands.cpp)
     void buildLayout();
     // Shows the list the editor made in place of the song list, unmarked and
     // changed, with its first song loaded.
@@ -284,6 +291,7 @@ private:
     std::unique_ptr<MidiRemote> remote_;
     std::unique_ptr<ShowRecorder> showRecorder_;
     std::unique_ptr<PerSongSettings> songSettings_;
+    std::unique_ptr<lyrics::LyricsPages> lyricsPages_;
 };
 
 } // namespace kazoon

@@ -9,6 +9,7 @@
 #include "app/Command.h"
 #include "remote/MidiRemote.h"
 #include "remote/RemoteInput.h"
+#include "lyrics/LyricsPages.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
 #include "options/TfrmOption.h"
@@ -77,8 +78,9 @@ void TfrmMain::applyOptions(const OptionsChange &change)
     }
     applyRemoteBindings(change.remote);
 
-    if (change.folderRuleChanged)
+    if (change.folderRuleChanged || change.songLyricsChanged)
         ResetLyricsCard();
+    lyricsPages_->setShowsNextLine(liveSettings().showNextLine(), lstWrd.items);
 
     if (change.showWhileStopped)
         ShowLyricsCard();

@@ -15,11 +15,7 @@ using engine::SongText;
 
 enum class Break { None, Line, Page };
 
-struct Line {
-    std::int64_t tick = 0; // of its first syllable
-    QString text;
-    bool newPage = false;
-};
+using Line = SongLines::Line;
 
 bool blankBytes(std::span<const std::uint8_t> bytes)
 {
@@ -83,6 +79,24 @@ Break breakFor(QChar c, bool lyricLayout)
     return Break::None;
 }
 
+bool tagCharacter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'
+           || c == '_';
+}
+
+// The length of the tag at the start of text, 0 for none.
+qsizetype tagLength(QByteArrayView text)
+{
+    constexpr qsizetype kLongestName = 16;
+    if (text.size() < 4 || text[0] != '{' || (text[1] != '@' && text[1] != '#'))
+        return 0;
+    qsizetype i = 2;
+    while (i < text.size() && i - 2 < kLongestName && tagCharacter(text[i]))
+        ++i;
+    return i > 2 && i < text.size() && text[i] == '}' ? i + 1 : 0;
+}
+
 // Lines as sung: syllables joined, broken at the song's marks. A blank
 // between words is kept; blanks and marks alone start nothing.
 std::vector<Line> linesOf(const Song &song, bool &anyPageBreak)
@@ -107,9 +121,9 @@ std::vector<Line> linesOf(const Song &song, bool &anyPageBreak)
     };
     for (const SongText *t : events) {
         const auto bytes = song.text(*t);
-        carried.append(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+        carried.append(withoutLanguageTag(QByteArrayView(bytes.data(), qsizetype(bytes.size()))));
         const qsizetype cut = wholeCharacters(carried, utf8);
-        const QString text = withoutLanguageTag(decodeTextAs(utf8, QByteArrayView(carried).first(cut)));
+        const QString text = decodeTextAs(utf8, QByteArrayView(carried).first(cut));
         carried.remove(0, cut);
         for (const QChar c : text) {
             const Break b = breakFor(c, lyricLayout);
@@ -145,15 +159,41 @@ std::vector<Line> linesOf(const Song &song, bool &anyPageBreak)
 
 } // namespace
 
-QString withoutLanguageTag(const QString &syllable) { return syllable; }
+QByteArray withoutLanguageTag(QByteArrayView text)
+{
+    qsizetype start = 0;
+    while (start < text.size()
+           && (text[start] == '/' || text[start] == '\\' || text[start] == '\r'
+               || text[start] == '\n' || text[start] == ' ' || text[start] == '\t'))
+        ++start;
+    qsizetype end = start;
+    while (const qsizetype n = tagLength(text.sliced(end)))
+        end += n;
+    if (end == start)
+        return text.toByteArray();
+    return text.first(start).toByteArray().append(text.sliced(end));
+}
+
+SongLines linesFromSong(const Song &song)
+{
+    SongLines result;
+    result.lines = linesOf(song, result.pageMarks);
+    result.ppqn = song.ppqn;
+    return result;
+}
 
 LyricsCard cardFromSong(const Song &song, const SongLyricsOptions &options)
 {
-    bool anyPageBreak = false;
-    const std::vector<Line> lines = linesOf(song, anyPageBreak);
-    const std::int64_t lead = options.leadTicks < 0 ? song.ppqn : options.leadTicks;
+    return cardFromLines(linesFromSong(song), options);
+}
+
+LyricsCard cardFromLines(const SongLines &songLines, const SongLyricsOptions &options)
+{
+    const std::vector<Line> &lines = songLines.lines;
+    const bool anyPageBreak = songLines.pageMarks;
+    const std::int64_t lead = options.leadTicks < 0 ? songLines.ppqn : options.leadTicks;
     const std::size_t perPage = std::size_t(std::max(2, options.linesPerPage));
-    const std::int64_t ppqn = std::max(1, song.ppqn);
+    const std::int64_t ppqn = std::max(1, songLines.ppqn);
 
     LyricsCard card;
     for (std::size_t i = 0; i < lines.size(); ++i) {

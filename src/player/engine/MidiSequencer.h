@@ -58,6 +58,7 @@ public:
     SongAdjust Adjust() const override { return adjust_; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
+    std::shared_ptr<const Song> OpenSong() const override { return song_; }
 
 private:
     void requireOpen();

@@ -39,3 +39,25 @@ TEST_F(OptionDialog, SongLyricsAndNextLineSitOnTheLyricsPageWithinItAndApartFrom
         }
     }
 }
+
+TEST_F(OptionDialog, SongLyricsAndNextLineAreKeptByOkAloneAndStored)
+{
+    start("[Words]\nSongLyrics=0\nNextLine=1\n");
+    SongLyricsBoxes *boxes = dlg->songLyricsBoxes;
+    EXPECT_FALSE(boxes->chkSongWrd->isChecked());
+    EXPECT_TRUE(boxes->chkNextLine->isChecked());
+    for (const bool ok : {false, true}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        open([ok](TfrmOption *o) {
+            o->songLyricsBoxes->chkSongWrd->setChecked(true);
+            o->songLyricsBoxes->chkNextLine->setChecked(false);
+            (ok ? o->OKBtn : o->CancelBtn)->click();
+        });
+        EXPECT_EQ(w->liveSettings().songLyrics(), ok);
+        EXPECT_EQ(w->liveSettings().showNextLine(), !ok);
+    }
+    w->close();
+    const QString stored = app.readSettings();
+    EXPECT_TRUE(stored.contains("SongLyrics=1\n")) << stored.toStdString();
+    EXPECT_TRUE(stored.contains("NextLine=0\n")) << stored.toStdString();
+}

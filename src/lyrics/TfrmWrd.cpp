@@ -149,10 +149,12 @@ void TfrmWrd::fitNextLine()
 int TfrmWrd::linesThatFit()
 {
     // A hidden window lays out its label only when it shows: the room it
-    // will have is laid out here.
-    if (!isVisible() && layout()) {
-        layout()->invalidate();
-        layout()->activate();
+    // will have is laid out here, the window first, then the panel in it.
+    if (!isVisible()) {
+        for (QWidget *w : {static_cast<QWidget *>(this), PanelWrd}) {
+            w->layout()->invalidate();
+            w->layout()->activate();
+        }
     }
     return std::max(2, lyrics::linesThatFit(lblWrd->font(), lblWrd->contentsRect().size(), lblWrd));
 }

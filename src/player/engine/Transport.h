@@ -35,6 +35,12 @@ struct PlayRequest {
     const std::vector<std::uint32_t> *chase = nullptr;
     bool gmReset = false; // a new resetId also sends the GM System On and lets the module settle
     bool muteNotes = false; // the song's note-ons are left out; all else, note-offs too, goes out
+    // A new value silences every channel of the output, whatever the engine
+    // knows of them. A play goes on: `chase` then holds the state of the
+    // channels at panicTick, which is put back so that its next notes sound
+    // as written.
+    std::uint64_t panicId = 0;
+    std::int64_t panicTick = 0;
 };
 
 // The GM System On message, and how long a sound module may take over it
@@ -85,6 +91,8 @@ private:
     bool sendSong(std::span<const std::uint8_t> message, std::int64_t timeUs);
     void retune(const SongAdjust &adjust, std::int64_t nowUs);
     bool silence(std::int64_t timeUs);
+    void panic(std::int64_t timeUs);
+    void restore(const PlayRequest &request, std::int64_t timeUs);
     bool resetChannels(std::uint16_t mask, std::int64_t timeUs);
     std::int64_t eventTime(const SongEvent &e) const
     {

@@ -409,7 +409,6 @@ void FluidSynthOutput::renderTo(int frame)
     float *effects[4] = {dry[0], dry[1], dry[0], dry[1]}; // reverb and chorus mixed into the dry output
     fluid_synth_process(synth_, frame - renderedFrames_, 4, effects, 2, dry);
     renderedFrames_ = frame;
-    cutChannels_ = 0;
 }
 
 bool FluidSynthOutput::send(std::span<const std::uint8_t> m, std::int64_t timeUs)
@@ -417,18 +416,11 @@ bool FluidSynthOutput::send(std::span<const std::uint8_t> m, std::int64_t timeUs
     const auto offset = static_cast<int>(static_cast<double>(timeUs - blockStartUs_) * sampleRate_ / 1e6);
     renderTo(std::clamp(offset, 0, blockFrames_));
     const int ch = m[0] & 0x0F;
-    // The library ends the voices that all sound off cut only when it renders
-    // next; a note-off or all notes off before that would let them ring out
-    // their release instead.
-    const bool cut = cutChannels_ & (1u << ch);
     switch (m.size() >= 2 ? m[0] & 0xF0 : 0) {
     case 0x80:
-        if (!cut)
-            fluid_synth_noteoff(synth_, ch, m[1]);
+        fluid_synth_noteoff(synth_, ch, m[1]);
         break;
     case 0x90:
-        if (m.size() >= 3 && m[2] == 0 && cut)
-            break;
         if (m.size() >= 3)
             fluid_synth_noteon(synth_, ch, m[1], m[2]);
         break;
@@ -437,11 +429,14 @@ bool FluidSynthOutput::send(std::span<const std::uint8_t> m, std::int64_t timeUs
             fluid_synth_key_pressure(synth_, ch, m[1], m[2]);
         break;
     case 0xB0:
-        if (m.size() < 3 || (cut && m[1] == 123))
+        if (m.size() < 3)
             break;
         fluid_synth_cc(synth_, ch, m[1], m[2]);
+        // All sound off ends the voices only when the library next renders; a
+        // release before that (a note-off, a pedal let go, all notes off)
+        // would let them ring out instead. One frame now makes the cut final.
         if (m[1] == 120)
-            cutChannels_ |= 1u << ch;
+            renderTo(std::min(renderedFrames_ + 1, blockFrames_));
         break;
     case 0xC0:
         fluid_synth_program_change(synth_, ch, m[1]);

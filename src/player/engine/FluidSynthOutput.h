@@ -130,7 +130,6 @@ private:
     // The block being rendered, for send().
     float *left_ = nullptr, *right_ = nullptr;
     int blockFrames_ = 0, renderedFrames_ = 0;
-    std::uint16_t cutChannels_ = 0; // all sound off since the last frames rendered
     std::int64_t blockStartUs_ = 0;
 
     // audio.driver=file: our own real-time renderer writing a WAV file.

@@ -285,19 +285,9 @@ bool Transport::silence(std::int64_t timeUs)
 void Transport::panic(std::int64_t timeUs)
 {
     silence(timeUs);
-    for (int ch = 0; ch < 16; ++ch) {
-        const std::uint8_t cc = static_cast<std::uint8_t>(0xB0 | ch);
-        const std::uint8_t messages[][3] = {
-            {cc, 64, 0},  // sustain off
-            {cc, 66, 0},  // sostenuto off
-            {cc, 123, 0}, // all notes off, for modules without all sound off
-            {cc, 121, 0}, // reset all controllers
-            {static_cast<std::uint8_t>(0xE0 | ch), 0, 0x40},
-            {cc, 120, 0}, // all sound off, last: the voices end at once, release and all
-        };
-        for (const auto &m : messages)
+    for (int ch = 0; ch < 16; ++ch)
+        for (const auto &m : panicMessages(ch))
             sendOut(m, timeUs);
-    }
     for (Channel &c : channels_)
         c = Channel{};
     active_ = 0;

@@ -43,6 +43,16 @@ struct PlayRequest {
     std::int64_t panicTick = 0;
 };
 
+// What silences one channel of any module, whatever it holds: pedals up,
+// all notes off, controllers reset, bend centred and, last, all sound off, so
+// that nothing sent before it can leave a voice ringing out its release.
+inline std::array<std::array<std::uint8_t, 3>, 6> panicMessages(int channel)
+{
+    const auto cc = static_cast<std::uint8_t>(0xB0 | channel);
+    return {{{cc, 64, 0}, {cc, 66, 0}, {cc, 123, 0}, {cc, 121, 0},
+             {static_cast<std::uint8_t>(0xE0 | channel), 0, 0x40}, {cc, 120, 0}}};
+}
+
 // The GM System On message, and how long a sound module may take over it
 // before the first note should follow.
 inline constexpr std::uint8_t kGmSystemOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};

@@ -186,27 +186,6 @@ TEST(Panic, UnderAPlayEndsWhatSoundsAndTheSongGoesOnInTimeAndInItsState)
     EXPECT_EQ(rig.notified, 1) << "one completion, for the play that went on";
 }
 
-TEST(Panic, WhilePausedTheResumeStartsFromTheSongsState)
-{
-    Rig rig;
-    auto &seq = rig.sequencer;
-    seq.Open(heldSong());
-    seq.Play();
-    rig.advanceMs(1500);
-    seq.Pause();
-    Module module;
-    module.apply(rig.output->take());
-    seq.Panic();
-    module.stick(); // whatever the module made of it meanwhile
-    module.apply(rig.output->take());
-    EXPECT_TRUE(module.silent());
-    seq.Resume();
-    rig.advanceMs(10);
-    module.apply(rig.output->take());
-    EXPECT_TRUE(module.channels[0].sustain);
-    EXPECT_EQ(module.channels[0].expression, 50);
-}
-
 // The driver of external ports: a real-time thread that is asleep until the
 // next event when the panic comes.
 TEST(Panic, TheRealTimeDriverSendsItAtOnceWhileTheSongPlays)

@@ -41,6 +41,7 @@ struct RemoteHost;
 namespace lyrics {
 class LyricsPages;
 }
+class ScreenAwake;
 
 // A hidden list of lines with a current index, as the main window keeps its
 // path entries (lstDmy) and the lyrics pages (lstWrd, lstStep).
@@ -272,6 +273,8 @@ private:
     RemoteHost remoteHost();
     // A box, a file dialog or one of the program's dialogs is open.
     bool programDialogOpen() const;
+    // Silences every channel of the output, at any moment (player/PanicCommand.cpp).
+    void mnuPanicItemClick();
     // The key as if pressed and let go on the window.
     void runKey(int key);
 
@@ -292,6 +295,7 @@ private:
     std::unique_ptr<ShowRecorder> showRecorder_;
     std::unique_ptr<PerSongSettings> songSettings_;
     std::unique_ptr<lyrics::LyricsPages> lyricsPages_;
+    std::unique_ptr<ScreenAwake> screenAwake_; // while a song list is open
 };
 
 } // namespace kazoon

@@ -74,6 +74,11 @@ public:
     virtual void SetAdjust(const engine::SongAdjust &adjust) = 0;
     virtual engine::SongAdjust Adjust() const = 0;
 
+    // Silences every channel of the output at once, whatever the device
+    // knows of them, also with no song open. A play goes on, its place and
+    // its state kept; only what sounded at that moment ends.
+    virtual void Panic() = 0;
+
     virtual int Error() const = 0;
     virtual std::string ErrorText() const = 0;
 

@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/ShowRecorder.h"
 #include "bandview/BandView.h"
+#include "lyrics/LyricsPages.h"
 #include "lyrics/TfrmWrd.h"
 #include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
@@ -36,8 +37,11 @@ BandViewHost TfrmMain::bandViewHost()
         else if (c.medley)
             c.next = c.current;
         c.state = stageStateOf(playerState, playing, trackBar->Position() == 0);
-        if (frmWrd && cmdWrd->menuItem()->isChecked() && !lyricsMissing)
+        if (frmWrd && cmdWrd->menuItem()->isChecked() && !lyricsMissing) {
             c.lyrics = frmWrd->lyrics();
+            if (frmWrd->showsNextLine())
+                c.nextLine = frmWrd->nextLine();
+        }
         return c;
     };
     host.showStatus = [this](const QString &text, int timeoutMs) {
@@ -59,6 +63,10 @@ void TfrmMain::buildBandViewCommands()
     item->setObjectName(QStringLiteral("mnuStageItem"));
     mnuSet->insertAction(mnuOptionItem, item);
     connect(item, &QAction::triggered, this, [this] { bandView_->showStage(); });
+    // A new page goes out as soon as the handler that turned it is done,
+    // not at the next look.
+    connect(lyricsPages_.get(), &lyrics::LyricsPages::pageChanged, this,
+            [this] { bandView_->refresh(); }, Qt::QueuedConnection);
 }
 
 } // namespace kazoon

@@ -10,6 +10,7 @@
 #include "bandview/BandView.h"
 #include "remote/MidiRemote.h"
 #include "remote/RemoteInput.h"
+#include "lyrics/LyricsPages.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
 #include "options/TfrmOption.h"
@@ -82,8 +83,9 @@ void TfrmMain::applyOptions(const OptionsChange &change)
     if (!bandReason.isEmpty())
         statusBar_->showMessage(QStringLiteral("バンドビュー: ") + bandReason, BandView::kStatusMs);
 
-    if (change.folderRuleChanged)
+    if (change.folderRuleChanged || change.songLyricsChanged)
         ResetLyricsCard();
+    lyricsPages_->setShowsNextLine(liveSettings().showNextLine(), lstWrd.items);
 
     if (change.showWhileStopped)
         ShowLyricsCard();

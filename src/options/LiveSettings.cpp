@@ -1,5 +1,6 @@
 #include "options/LiveSettings.h"
 
+#include "options/SongLyricsBoxes.h"
 #include "options/TfrmOption.h"
 
 namespace kazoon {
@@ -24,5 +25,15 @@ LyricsFolderRule LiveSettings::lyricsFolderRule() const
 }
 
 QString LiveSettings::lyricsFolder() const { return options_ ? options_->txtDir->text() : QString(); }
+
+bool LiveSettings::songLyrics() const
+{
+    return !options_ || options_->songLyricsBoxes->chkSongWrd->isChecked();
+}
+
+bool LiveSettings::showNextLine() const
+{
+    return options_ && options_->songLyricsBoxes->chkNextLine->isChecked();
+}
 
 } // namespace kazoon

@@ -23,6 +23,8 @@ public:
     bool showWhileStopped() const; // lyrics stay visible while stopped
     LyricsFolderRule lyricsFolderRule() const;
     QString lyricsFolder() const; // for OwnFolder
+    bool songLyrics() const;   // a song without a card shows the lyrics it carries
+    bool showNextLine() const; // the next page's first line shows under the page
 
 private:
     const TfrmOption *options_;

@@ -166,3 +166,20 @@ TEST(BandViewShow, ProgramWithTheViewNeverSetUpWritesNoSection)
     EXPECT_FALSE(app.readSettings().contains(QStringLiteral("[Stage]")));
     EXPECT_FALSE(app.main()->bandView().server().isListening());
 }
+
+TEST(BandViewShow, TheNextLineGoesWithThePageWhenTheLyricsWindowShowsIt)
+{
+    BandShow s(QStringLiteral("[Words]\r\nSet=1\r\nInd_Option=1\r\nNextLine=1\r\n"));
+    s.w->ButtonPlayClick();
+    s.app.device.advance(1);
+    s.w->PlayTimerTimer();
+    ASSERT_TRUE(s.page->waitFor("lyrics", QStringLiteral("はじめの歌詞\n二行目")));
+    EXPECT_EQ(s.last().value(QStringLiteral("nextLine")).toString(), QStringLiteral("サビの歌詞"));
+
+    BandShow off;
+    off.w->ButtonPlayClick();
+    off.app.device.advance(1);
+    off.w->PlayTimerTimer();
+    ASSERT_TRUE(off.page->waitFor("lyrics", QStringLiteral("はじめの歌詞\n二行目")));
+    EXPECT_EQ(off.last().value(QStringLiteral("nextLine")).toString(), QString());
+}

@@ -69,6 +69,7 @@ public:
     void SetMuteNotesNext(bool mute) override { muteNext_ = mute; }
     void SetAdjust(const engine::SongAdjust &adjust) override;
     engine::SongAdjust Adjust() const override { return adjust_; }
+    void Panic() override { calls << QStringLiteral("Panic"); }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
 

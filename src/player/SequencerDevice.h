@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "player/engine/DeviceErrors.h"
+#include "player/engine/InstrumentSetup.h"
 #include "player/engine/SongAdjust.h"
 
 namespace kazoon {
@@ -68,6 +70,10 @@ public:
     // every song at its own.
     virtual void SetAdjust(const engine::SongAdjust &adjust) = 0;
     virtual engine::SongAdjust Adjust() const = 0;
+
+    // The instruments' set-up for the next song opened (one-shot, dropped by
+    // any Open): it goes out once when the song is loaded, before any play.
+    virtual void SetSetupNext(std::shared_ptr<const engine::SetupMessages> setup) { (void)setup; }
 
     virtual int Error() const = 0;
     virtual std::string ErrorText() const = 0;

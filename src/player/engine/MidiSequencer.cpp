@@ -147,6 +147,7 @@ void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> cha
         request.muteNotes = playMuted_;
     }
     request.gmReset = gmReset_;
+    request.setup = setup_.get();
     std::uint64_t taken = 0;
     const std::uint64_t seq = transport_.submit(request, &taken);
     const std::uint64_t adopted = transport_.adoptedSeq();
@@ -154,7 +155,7 @@ void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> cha
     // it never took is released too, so that songs do not pile up behind an
     // output that never runs (no audio device).
     std::erase_if(retained_, [adopted, taken](const Retained &r) { return r.seq < adopted || r.seq > taken; });
-    retained_.push_back({seq, song_, std::move(chase)});
+    retained_.push_back({seq, song_, std::move(chase), setup_});
     output_->wake();
 }
 
@@ -179,6 +180,7 @@ void MidiSequencer::onPlayFinished(std::uint64_t playId)
 void MidiSequencer::Open(const std::string &fileName)
 {
     Close();
+    std::shared_ptr<const SetupMessages> setup = std::exchange(setupNext_, nullptr);
     try {
         song_ = std::make_shared<const Song>(loadMidiFile(fileName));
     } catch (const MidiFileError &e) {
@@ -198,6 +200,7 @@ void MidiSequencer::Open(const std::string &fileName)
     muteNext_ = false;
     adjust_ = {};
     transport_.setAdjust(adjust_);
+    setup_ = std::move(setup);
     ++resetId_;
     submit();
 }
@@ -209,6 +212,7 @@ void MidiSequencer::Close()
         return;
     halt();
     song_.reset();
+    setup_.reset();
     ++generation_;
     mode_ = DeviceMode::NotOpen;
     positionTick_ = 0;
@@ -260,6 +264,7 @@ void MidiSequencer::Play()
 
 void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute)
 {
+    const bool wasDown = output_->error() != 0;
     if (!output_->recover()) {
         error_ = device_error::PortInUse;
         errorText_ = output_->errorText();
@@ -269,6 +274,9 @@ void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool n
     }
     error_ = 0; // a port that is back supersedes the report of its loss
     errorText_.clear();
+    if (setup_ && (wasDown || transport_.setupLost(resetId_)))
+        ++resetId_; // the instruments behind it missed the set-up
+
     if (fromTick >= toTick) {
         // Nothing to play: at the end already, or an end position behind us.
         positionTick_ = std::max(fromTick, std::min(toTick, songEndTick()));

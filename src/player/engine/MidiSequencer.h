@@ -55,6 +55,9 @@ public:
     std::int64_t EndPosition() const override { return endPosition_; }
     void SetMuteNotesNext(bool mute) override { muteNext_ = mute; }
     void SetAdjust(const SongAdjust &adjust) override;
+    // The set-up also goes to a new output (setOutput) and to a port that
+    // comes back, while its song is open.
+    void SetSetupNext(std::shared_ptr<const SetupMessages> setup) override { setupNext_ = std::move(setup); }
     SongAdjust Adjust() const override { return adjust_; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
@@ -83,6 +86,7 @@ private:
         std::uint64_t seq;
         std::shared_ptr<const Song> song;
         std::shared_ptr<const std::vector<std::uint32_t>> chase;
+        std::shared_ptr<const SetupMessages> setup;
     };
     std::vector<Retained> retained_; // what the transport may still read
 
@@ -104,6 +108,7 @@ private:
     std::string errorText_;
     bool lostPending_ = false;
     bool gmReset_ = false;
+    std::shared_ptr<const SetupMessages> setupNext_, setup_; // setup_: the open song's
 };
 
 } // namespace kazoon::engine

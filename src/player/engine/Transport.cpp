@@ -7,7 +7,13 @@ namespace kazoon::engine {
 
 namespace {
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+
+// A bank select or a program change: what chooses a channel's sound.
+bool choosesVoice(std::span<const std::uint8_t> m)
+{
+    return m.size() >= 2 && ((m[0] & 0xF0) == 0xC0 || ((m[0] & 0xF0) == 0xB0 && (m[1] == 0 || m[1] == 32)));
 }
+} // namespace
 
 std::uint64_t Transport::submit(const PlayRequest &request, std::uint64_t *taken)
 {
@@ -60,6 +66,8 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
             adoptedSeq_.store(adopted, std::memory_order_release);
         }
     }
+    if (setupPending_ && settledUs_ < untilUs)
+        sendSetup(std::max(nowUs, settledUs_));
     if (waiting_ && settledUs_ < untilUs) {
         waiting_ = false;
         begin(current_, std::max(nowUs, settledUs_));
@@ -90,7 +98,7 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
 
 std::int64_t Transport::nextDueUs() const
 {
-    if (waiting_)
+    if (waiting_ || setupPending_)
         return settledUs_;
     if (!playing_)
         return kNever;
@@ -108,7 +116,13 @@ void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
         waiting_ = false;
         silence(nowUs);
     }
-    if (newReset && request.gmReset) {
+    if (newReset) {
+        setupPending_ = request.setup != nullptr;
+        setupVoices_ = voiceChanged_ = 0;
+    }
+    if (newReset && request.setupOnly) {
+        settledUs_ = nowUs;
+    } else if (newReset && request.gmReset) {
         // The module resets every channel itself; anything sent while it is
         // busy with that may be lost, so the play waits.
         sendOut(kGmSystemOn, nowUs);
@@ -122,6 +136,8 @@ void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
         settledUs_ = nowUs; // a new output's clock may start anywhere
     }
     current_ = request;
+    if (setupPending_ && nowUs >= settledUs_)
+        sendSetup(nowUs);
     if (request.playId != 0 && newPlay && request.song)
         start(request, nowUs);
 }
@@ -138,8 +154,12 @@ void Transport::start(const PlayRequest &request, std::int64_t nowUs)
 void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
 {
     const Song &song = *request.song;
-    // Whatever an earlier play left in the channels must not colour this one.
-    bool ok = resetChannels(touched_, nowUs);
+    // Whatever an earlier play left in the channels must not colour this one;
+    // what the set-up chose stays.
+    const std::uint16_t used = touched_;
+    bool ok = resetChannels(used, nowUs, setupVoices_ & ~voiceChanged_);
+    if (request.setup)
+        ok = restoreSetup(*request.setup, used, nowUs) && ok;
     // After a reset of the module itself the song's own level is not there yet.
     ok = adjuster_.volumes([&](std::span<const std::uint8_t> m) { return sendOut(m, nowUs); }) && ok;
     if (request.chase)
@@ -161,6 +181,42 @@ void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
     startedPlayId_.store(request.playId, std::memory_order_release);
     if (!ok)
         finish(request.fromTick, true);
+}
+
+void Transport::sendSetup(std::int64_t timeUs)
+{
+    setupPending_ = false;
+    if (!current_.setup)
+        return;
+    const std::uint16_t touched = touched_;
+    bool ok = true;
+    for (const auto &m : current_.setup->messages)
+        ok = sendSong(m, timeUs) && ok;
+    if (!ok)
+        setupLostResetId_.store(current_.resetId);
+    // The set-up is where each start begins, not something a start undoes.
+    touched_ = touched;
+    setupVoices_ = current_.setup->voices;
+    voiceChanged_ = 0;
+}
+
+// After a start's reset: the set-up's controllers again, and its bank and
+// program where the song has chosen another.
+bool Transport::restoreSetup(const SetupMessages &setup, std::uint16_t mask, std::int64_t timeUs)
+{
+    bool ok = true;
+    for (int ch = 0; ch < 16; ++ch) {
+        if (!(mask & (1u << ch)))
+            continue;
+        const bool voice = voiceChanged_ & (1u << ch);
+        for (const auto &m : setup.channelMessages[static_cast<std::size_t>(ch)]) {
+            if (voice || !choosesVoice(m))
+                ok = sendSong(m, timeUs) && ok;
+        }
+    }
+    voiceChanged_ &= ~mask;
+    touched_ &= ~mask;
+    return ok;
 }
 
 void Transport::finish(std::int64_t tick, bool lost)
@@ -211,6 +267,8 @@ bool Transport::sendOut(std::span<const std::uint8_t> m, std::int64_t timeUs)
 
 bool Transport::sendSong(std::span<const std::uint8_t> m, std::int64_t timeUs)
 {
+    if (choosesVoice(m))
+        voiceChanged_ |= std::uint16_t(1u << (m[0] & 0x0F));
     const SongAdjuster::Out out = adjuster_.song(m);
     if (out.original && m[0] == 0xF0) {
         // A reset in the song puts the module's own level back: the song's follows.
@@ -275,7 +333,7 @@ bool Transport::silence(std::int64_t timeUs)
     return ok;
 }
 
-bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs)
+bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs, std::uint16_t keepVoices)
 {
     bool ok = true;
     for (int ch = 0; ch < 16; ++ch) {
@@ -293,7 +351,10 @@ bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs)
             {cc, 7, adjuster_.reset(ch)}, // volume and pan, which reset all controllers leaves alone
             {cc, 10, 64},
         };
+        const bool keepVoice = keepVoices & (1u << ch);
         for (const auto &m : messages) {
+            if (keepVoice && choosesVoice(m))
+                continue;
             const std::size_t size = (m[0] & 0xF0) == 0xC0 ? 2 : 3;
             ok = sendOut({m, size}, timeUs) && ok;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/engine/InstrumentSetup.h"
 #include "player/engine/MidiFile.h"
 #include "player/engine/SongAdjust.h"
 
@@ -35,6 +36,11 @@ struct PlayRequest {
     const std::vector<std::uint32_t> *chase = nullptr;
     bool gmReset = false; // a new resetId also sends the GM System On and lets the module settle
     bool muteNotes = false; // the song's note-ons are left out; all else, note-offs too, goes out
+    // The instruments' set-up: goes out once with a new resetId, after the GM
+    // reset has settled and before any play; it stays the channels' starting
+    // state for every start until the next reset.
+    const SetupMessages *setup = nullptr;
+    bool setupOnly = false; // an output that plays no song: a new resetId sends the set-up alone
 };
 
 // The GM System On message, and how long a sound module may take over it
@@ -63,6 +69,8 @@ public:
         bool lost; // the output failed
     };
     std::optional<Finish> finished(std::uint64_t playId) const;
+    // The set-up of this reset did not reach the output (it had failed).
+    bool setupLost(std::uint64_t resetId) const { return resetId != 0 && setupLostResetId_.load() == resetId; }
     // UI thread: the key, tempo and level from the next cycle on, for the
     // play running then and the ones after it.
     void setAdjust(const SongAdjust &adjust) { adjustWanted_.store(adjust.pack(), std::memory_order_release); }
@@ -80,12 +88,14 @@ private:
     void adopt(const PlayRequest &request, std::int64_t nowUs);
     void start(const PlayRequest &request, std::int64_t nowUs);
     void begin(const PlayRequest &request, std::int64_t nowUs);
+    void sendSetup(std::int64_t timeUs);
+    bool restoreSetup(const SetupMessages &setup, std::uint16_t mask, std::int64_t timeUs);
     void finish(std::int64_t tick, bool lost);
     bool sendOut(std::span<const std::uint8_t> message, std::int64_t timeUs);
     bool sendSong(std::span<const std::uint8_t> message, std::int64_t timeUs);
     void retune(const SongAdjust &adjust, std::int64_t nowUs);
     bool silence(std::int64_t timeUs);
-    bool resetChannels(std::uint16_t mask, std::int64_t timeUs);
+    bool resetChannels(std::uint16_t mask, std::int64_t timeUs, std::uint16_t keepVoices = 0);
     std::int64_t eventTime(const SongEvent &e) const
     {
         return originUs_ + clockUsFor(current_.song->tempo.tickToUs(e.tick) - baseUs_, adjuster_.adjust().tempoPercent);
@@ -104,6 +114,7 @@ private:
     std::atomic<std::uint64_t> finishedPlayId_{0};
     std::atomic<std::int64_t> finishedTick_{0};
     std::atomic<bool> finishedLost_{false};
+    std::atomic<std::uint64_t> setupLostResetId_{0};
     std::atomic<std::uint32_t> adjustWanted_{SongAdjust{}.pack()};
     TempoAnchor anchor_;
 
@@ -113,6 +124,9 @@ private:
     bool playing_ = false;
     bool waiting_ = false;       // a play that starts once the module has settled after a GM reset
     std::int64_t settledUs_ = 0; // when it has
+    bool setupPending_ = false;  // the set-up goes out once the module has settled
+    std::uint16_t setupVoices_ = 0;  // channels whose sound the set-up chose
+    std::uint16_t voiceChanged_ = 0; // channels whose bank or program the song has changed since
     std::size_t cursor_ = 0;
     std::int64_t stopTick_ = 0; // events before this tick play
     std::int64_t originUs_ = 0, baseUs_ = 0, endUs_ = 0; // the clock at origin is the song's baseUs_

@@ -104,7 +104,7 @@ void writeAdjusts(test::EngineShow &rig, const QStringList &songs)
 {
     songlist::SongSettings settings;
     for (const QString &song : songs)
-        settings.insert(song, kShowAdjust);
+        settings.insert(song, songlist::SongRecord{kShowAdjust, {}, {}});
     rig.app.makeFile(QStringLiteral("show.mnu.kzs"), songlist::serialiseSongSettings(settings));
 }
 

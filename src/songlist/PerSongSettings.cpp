@@ -25,7 +25,7 @@ void PerSongSettings::edit(const QString &path)
 {
     if (path.isEmpty())
         return;
-    const engine::SongAdjust before = settings_.value(path);
+    const engine::SongAdjust before = settings_.value(path).adjust;
     const engine::SongAdjust heard = isLoaded(path) ? host_.playerAdjust() : before;
     SongTrial trial;
     trial.loaded = [this, path] { return isLoaded(path); };
@@ -40,10 +40,12 @@ void PerSongSettings::edit(const QString &path)
     }
     const engine::SongAdjust after = dialog.adjust();
     if (after != before) {
-        if (after.neutral())
+        songlist::SongRecord record = settings_.value(path);
+        record.adjust = after;
+        if (record.neutral())
             settings_.remove(path);
         else
-            settings_.insert(path, after);
+            settings_.insert(path, record);
         host_.listChanged();
     }
     if (isLoaded(path))
@@ -61,7 +63,7 @@ void PerSongSettings::show()
 {
     const QStringList paths = host_.songPaths();
     for (int i = 0; i < host_.listRows(); ++i)
-        host_.setBadge(i, songlist::settingsBadge(settings_.value(paths.value(i))));
+        host_.setBadge(i, songlist::settingsBadge(settings_.value(paths.value(i)).adjust));
     if (host_.loadedSong().isEmpty())
         label_->clear();
 }

@@ -57,7 +57,7 @@ public:
     // Gives the loaded song these settings on the player and shows them.
     void apply(const engine::SongAdjust &adjust);
     // Gives the song just loaded its stored settings.
-    void applyStored(const QString &songPath) { apply(settings_.value(songPath)); }
+    void applyStored(const QString &songPath) { apply(settings_.value(songPath).adjust); }
     // The settings at a glance beside each song of the list.
     void show();
     // No song loaded: the panel shows no settings.

@@ -74,6 +74,9 @@ public:
     // The instruments' set-up for the next song opened (one-shot, dropped by
     // any Open): it goes out once when the song is loaded, before any play.
     virtual void SetSetupNext(std::shared_ptr<const engine::SetupMessages> setup) { (void)setup; }
+    // The open song's set-up was changed: it goes out now, unless the song
+    // plays or is paused (then it waits for the next load).
+    virtual void ReplaceSetup(std::shared_ptr<const engine::SetupMessages> setup) { (void)setup; }
 
     virtual int Error() const = 0;
     virtual std::string ErrorText() const = 0;

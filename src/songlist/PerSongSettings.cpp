@@ -12,7 +12,8 @@ namespace kazoon {
 
 PerSongSettings::PerSongSettings(SongSettingsHost host, UiDialogs *dialogs, QLabel *panelLabel,
                                  QWidget *dialogParent)
-    : host_(std::move(host)), dialogs_(dialogs), label_(panelLabel), dialogParent_(dialogParent)
+    : host_(std::move(host)), dialogs_(dialogs), label_(panelLabel), dialogParent_(dialogParent),
+      instruments_(host_.instruments)
 {
 }
 
@@ -32,12 +33,16 @@ void PerSongSettings::edit(const QString &path)
     trial.mayPlay = host_.mayPlay;
     trial.apply = [this](const engine::SongAdjust &adjust) { apply(adjust); };
     trial.play = host_.play;
+    auto setup = std::make_shared<engine::InstrumentSetup>(fullSetup(path));
+    trial.instruments = [this, path, setup] { editInstruments(path, *setup); };
     TfrmSong dialog(std::move(trial), path, before, dialogParent_);
     if (dialogs_->exec(&dialog) != QDialog::Accepted) {
         if (isLoaded(path))
             apply(heard);
         return;
     }
+    if (storeSetup(path, *setup))
+        host_.listChanged();
     const engine::SongAdjust after = dialog.adjust();
     if (after != before) {
         songlist::SongRecord record = settings_.value(path);
@@ -72,9 +77,11 @@ void PerSongSettings::clearPanel() { label_->clear(); }
 
 void PerSongSettings::load(const QString &listPath)
 {
+    listPath_ = listPath;
     if (listPath.isEmpty()) { // a new list, brought back after a crash: no file of its own
         settings_.clear();
         file_.clear();
+        readSysexFiles();
         return;
     }
     const songlist::SettingsRead read = songlist::readSongSettings(listPath);
@@ -86,10 +93,12 @@ void PerSongSettings::load(const QString &listPath)
                               + QStringLiteral("\r\n\r\nこのファイルは壊れているか、正しい形式ではありません。"
                                                "\r\n曲リストは曲の設定なしで開きます。"),
                           kAppTitle, mb::Ok | mb::IconExclamation);
+    readSysexFiles();
 }
 
 QString PerSongSettings::save(const QString &listPath)
 {
+    moveSysexPaths(listPath);
     const QStringList paths = host_.songPaths();
     bool any = false;
     for (const QString &path : paths)

@@ -4,6 +4,7 @@
 #include "app/ParseInt.h"
 #include "app/SafeFile.h"
 #include "app/TextFile.h"
+#include "songlist/SetupLines.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -102,6 +103,9 @@ bool parseVersion2(const QStringList &lines, SongSettings &settings)
         } else if (tag == kCountTag) {
             if (path.isEmpty() || !parseCount(parts, record.count))
                 return false;
+        } else if (isSetupTag(tag)) {
+            if (path.isEmpty() || !parseSetupLine(line, record.instruments))
+                return false;
         } else if (!path.isEmpty()) {
             record.otherLines.append(line);
         }
@@ -143,7 +147,7 @@ QByteArray serialiseSongSettings(const SongSettings &settings)
     for (auto it = settings.cbegin(); it != settings.cend(); ++it) {
         const SongAdjust a = it.value().adjust.clamped();
         const SongCount &c = it.value().count;
-        if (a.neutral() && c.neutral() && it.value().otherLines.isEmpty())
+        if (a.neutral() && c.neutral() && it.value().instruments.empty() && it.value().otherLines.isEmpty())
             continue;
         text += kSongTag + tab + it.key() + end;
         if (!a.neutral())
@@ -153,6 +157,8 @@ QByteArray serialiseSongSettings(const SongSettings &settings)
             text += kCountTag + tab + (bars == SongCount::kDefaultBars ? QString(kDefaultBars) : QString::number(bars))
                     + tab + (c.clickDuringSong ? QLatin1Char('1') : QLatin1Char('0')) + end;
         }
+        for (const QString &line : setupLines(it.value().instruments))
+            text += line + end;
         for (const QString &line : it.value().otherLines)
             text += line + end;
     }

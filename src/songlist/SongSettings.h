@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "player/engine/InstrumentSetup.h"
 #include "player/engine/SongAdjust.h"
 
 namespace kazoon::songlist {
@@ -20,6 +21,10 @@ using engine::SongAdjust;
 // "<tag>\t<fields…>", belongs to that song:
 //   adjust\t<key>\t<tempo %>\t<volume %>
 //   count\t<bars 0-2, or "default">\t<click during the song 0/1>
+//   setup\t<channel 1-16>\t<bank MSB>\t<bank LSB>\t<program>[\t<controller>=<value>…]
+//        (values 0-127 as they go out, "-" for none; one line per channel set up)
+//   sysex\t<.syx file, relative to the list's folder where it lies below it>
+//   songno\t<program 0-127>\t<channel 1-16>\t<port name; empty: the song's output>
 // A tag this program does not know is kept with its song and written back
 // as it was, so that a later program's additions survive a save here; one
 // before the first song is skipped. A later version number is read as
@@ -48,8 +53,9 @@ struct SongRecord {
     SongAdjust adjust; // the engine's part: key, tempo, level
     SongCount count;
     QStringList otherLines; // lines of tags this program does not know, as read
+    engine::InstrumentSetup instruments; // its SysEx file as the settings file names it
 
-    bool neutral() const { return adjust.neutral() && count.neutral() && otherLines.isEmpty(); }
+    bool neutral() const { return adjust.neutral() && count.neutral() && instruments.empty() && otherLines.isEmpty(); }
     bool operator==(const SongRecord &) const = default;
 };
 

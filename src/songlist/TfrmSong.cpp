@@ -73,8 +73,12 @@ TfrmSong::TfrmSong(SongTrial trial, const QString &songPath, const engine::SongA
     cmdDefault = button(this, "cmdDefault", QStringLiteral("元に戻す(&D)"), QStringLiteral("元に戻す"));
     cmdPlay = button(this, "cmdPlay", QStringLiteral("この設定で再生(&P)"), QStringLiteral("この設定で再生"));
     cmdPlay->setToolTip(QStringLiteral("曲の今の位置から、この設定で再生します"));
+    cmdInstruments = button(this, "cmdInstruments", QStringLiteral("音色の設定..."), QStringLiteral("音色の設定"));
+    cmdInstruments->setToolTip(QStringLiteral("曲を読み込むとき外部の音源や機器に送る、音色などの設定です"));
+    cmdInstruments->setVisible(bool(trial_.instruments));
     auto *tools = new QHBoxLayout;
     tools->addWidget(cmdDefault);
+    tools->addWidget(cmdInstruments);
     tools->addStretch();
     tools->addWidget(cmdPlay);
 
@@ -98,6 +102,10 @@ TfrmSong::TfrmSong(SongTrial trial, const QString &songPath, const engine::SongA
         connect(s, &QSpinBox::valueChanged, this, [this] { changed(); });
     connect(cmdDefault, &QPushButton::clicked, this, [this] { setAdjust({}); });
     connect(cmdPlay, &QPushButton::clicked, this, [this] { play(); });
+    connect(cmdInstruments, &QPushButton::clicked, this, [this] {
+        if (trial_.instruments)
+            trial_.instruments();
+    });
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     changed();

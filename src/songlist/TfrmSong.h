@@ -16,6 +16,7 @@ struct SongTrial {
     std::function<bool()> mayPlay; // the window's play command is on
     std::function<void(const engine::SongAdjust &)> apply; // to the loaded song, at once
     std::function<void()> play;    // through the window's own play command
+    std::function<void()> instruments; // the song's instrument set-up (音色の設定); none: no button
 };
 
 // "曲の設定": the selected song's key, tempo and level. While the song is
@@ -32,6 +33,7 @@ public:
     QLabel *lblSong = nullptr;
     QSpinBox *spnKey = nullptr, *spnTempo = nullptr, *spnVolume = nullptr;
     QPushButton *cmdDefault = nullptr, *cmdPlay = nullptr, *OKBtn = nullptr, *CancelBtn = nullptr;
+    QPushButton *cmdInstruments = nullptr;
 
 private:
     bool songLoaded() const;

@@ -353,6 +353,16 @@ void MidiSequencer::SetAdjust(const SongAdjust &adjust)
     output_->wake();
 }
 
+void MidiSequencer::ReplaceSetup(std::shared_ptr<const SetupMessages> setup)
+{
+    refresh();
+    if (!song_ || mode_ == DeviceMode::Playing || mode_ == DeviceMode::Paused)
+        return;
+    setup_ = std::move(setup);
+    ++resetId_; // the channels from a known state, then the new set-up
+    submit();
+}
+
 void MidiSequencer::SetEndPosition(std::int64_t position)
 {
     endPosition_ = position;

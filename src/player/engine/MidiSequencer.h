@@ -58,6 +58,7 @@ public:
     // The set-up also goes to a new output (setOutput) and to a port that
     // comes back, while its song is open.
     void SetSetupNext(std::shared_ptr<const SetupMessages> setup) override { setupNext_ = std::move(setup); }
+    void ReplaceSetup(std::shared_ptr<const SetupMessages> setup) override;
     SongAdjust Adjust() const override { return adjust_; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;

@@ -330,10 +330,19 @@ void measurePlatformWake()
     probe.join();
 }
 
+void measureSetup(const std::string &song); // SetupBench.cpp
+
 // Arguments: MIDI files (the demo songs) for the synthesizer's figures; the
-// engine's own dense song stands in without them.
+// engine's own dense song stands in without them. "--setup": the instrument
+// set-up's figures alone.
 int main(int argc, char **argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "--setup") {
+        const std::string song = denseSong(2, "setup.mid");
+        measureSetup(song);
+        std::remove(song.c_str());
+        return 0;
+    }
     measureLoad();
     measureSeek(false);
     measureSeek(true);
@@ -346,6 +355,7 @@ int main(int argc, char **argv)
     if (songs.empty())
         songs.push_back(song);
     measureSynthRender(songs);
+    measureSetup(song);
     std::remove(song.c_str());
     return 0;
 }

@@ -10,7 +10,10 @@
 #include "songlist/SetupLines.h"
 #include "songlist/TfrmInstruments.h"
 #include "songlist/TfrmSong.h"
+#include "app/MainWindow.h"
+#include "songlist/CheckListBox.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestApp.h"
 
 namespace kazoon {
 namespace {
@@ -283,6 +286,33 @@ TEST(InstrumentSettings, SetFromTheSongDialogAndKeptOnlyWithItsOk)
             EXPECT_EQ(r.replaced[0]->messages.back(), (std::vector<std::uint8_t>{0xC2, 10}));
         }
     }
+}
+
+// The window hands each song's set-up to the player before it opens the song,
+// and tells of a damaged SysEx file once, when the list opens.
+TEST(InstrumentSettings, TheWindowHandsTheSetUpToThePlayerBeforeEachLoad)
+{
+    test::TestApp app;
+    const QString a = app.makeSong(QStringLiteral("a.mid")), b = app.makeSong(QStringLiteral("b.mid"));
+    app.makeFile(QStringLiteral("syx/cut.syx"), kPatch.left(4));
+    const QString list = app.makeList(QStringLiteral("set.mnu"), {"0 " + a, "0 " + b});
+    app.makeFile(QStringLiteral("set.mnu.kzs"),
+                 "Kazoon song settings 2\r\nsong\t" + a.toUtf8() + "\r\nsetup\t1\t-\t-\t5\t7=90\r\nsysex\tsyx/cut.syx\r\n");
+    app.start();
+    TfrmMain *w = app.main();
+    app.dialogs.openFile(list);
+    w->action("mnuOpenItem")->trigger();
+    ASSERT_EQ(app.dialogs.boxes.size(), 1);
+    EXPECT_TRUE(app.dialogs.boxes[0].text.contains(QStringLiteral("cut.syx")));
+
+    const QStringList calls = app.device.calls;
+    const qsizetype open = calls.indexOf(QStringLiteral("Open a.mid"));
+    ASSERT_GE(open, 1);
+    EXPECT_EQ(calls.at(open - 1), QStringLiteral("SetSetupNext 2")) << "program and volume, without the damaged file";
+    app.device.calls.clear();
+    w->lstLive->setCurrentRow(1);
+    EXPECT_TRUE(app.device.calls.contains(QStringLiteral("Open b.mid")));
+    EXPECT_TRUE(app.device.calls.filter(QStringLiteral("SetSetupNext")).isEmpty());
 }
 
 } // namespace

@@ -68,6 +68,12 @@ public:
     std::int64_t EndPosition() const override { return endPosition_; }
     void SetMuteNotesNext(bool mute) override { muteNext_ = mute; }
     void SetAdjust(const engine::SongAdjust &adjust) override;
+    // Recorded as "SetSetupNext <messages>" when there is a set-up.
+    void SetSetupNext(std::shared_ptr<const engine::SetupMessages> setup) override
+    {
+        if (setup)
+            calls << QStringLiteral("SetSetupNext %1").arg(setup->messages.size());
+    }
     engine::SongAdjust Adjust() const override { return adjust_; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;

@@ -73,7 +73,8 @@ TfrmInstruments::TfrmInstruments(InstrumentDialogHooks hooks, const QString &son
         r.program = valueBox(table, name + QStringLiteral("プログラム"), 1, 128);
         r.controls = new QLineEdit(table);
         r.controls->setAccessibleName(name + QStringLiteral("コントロールチェンジ"));
-        r.controls->setPlaceholderText(QStringLiteral("例: 7=100 91=40"));
+        if (ch == 0)
+            r.controls->setPlaceholderText(QStringLiteral("例: 7=100 91=40"));
         r.bankMsb->setObjectName(QStringLiteral("spnBankMsb%1").arg(ch + 1));
         r.bankLsb->setObjectName(QStringLiteral("spnBankLsb%1").arg(ch + 1));
         r.program->setObjectName(QStringLiteral("spnProgram%1").arg(ch + 1));

@@ -202,6 +202,31 @@ TEST(InstrumentSetup, EachSongHasItsOwnAndANewOutputGetsIt)
     EXPECT_EQ(voicesAt(plain, plain.size())[0].program, 0);
 }
 
+TEST(InstrumentSetup, AChangedSetUpGoesOutAtOnceOnlyWhileTheSongIsStill)
+{
+    Rig rig;
+    auto &seq = rig.sequencer;
+    seq.SetSetupNext(setupWithPatch());
+    seq.Open(song("change.mid"));
+    seq.Play();
+    rig.advanceMs(100);
+    InstrumentSetup other;
+    other.channels[0].program = 70;
+    seq.ReplaceSetup(std::make_shared<SetupMessages>(setupMessages(other, {})));
+    rig.advanceMs(100);
+    EXPECT_EQ(countOf(rig.output->take(), bytes({0xC0, 70})), 0u) << "never while the song plays";
+    seq.Stop();
+    seq.ReplaceSetup(std::make_shared<SetupMessages>(setupMessages(other, {})));
+    rig.advanceMs(10);
+    seq.SeekToStart();
+    seq.Play();
+    rig.advanceMs(100);
+    const Messages sent = rig.output->take();
+    EXPECT_EQ(countOf(sent, bytes({0xC0, 70})), 1u);
+    EXPECT_EQ(voicesAt(sent, firstNoteOn(sent))[0].program, 70);
+    EXPECT_EQ(voicesAt(sent, firstNoteOn(sent))[3].program, 0) << "what only the old set-up chose is reset";
+}
+
 TEST(InstrumentSetup, APortThatComesBackGetsTheSetUpBeforeThePlay)
 {
     Rig rig;

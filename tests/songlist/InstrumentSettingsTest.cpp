@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -286,6 +288,32 @@ TEST(InstrumentSettings, SetFromTheSongDialogAndKeptOnlyWithItsOk)
             EXPECT_EQ(r.replaced[0]->messages.back(), (std::vector<std::uint8_t>{0xC2, 10}));
         }
     }
+}
+
+// Fits a laptop's screen (1366 × 768 less the panels), and a screen reader
+// names every control and reads the file's name as shown.
+TEST(InstrumentSettings, TheDialogFitsALaptopAndEveryControlIsNamed)
+{
+    TfrmInstruments dialog({}, QStringLiteral("a.mid"), fullSetup("/x/strings.syx"));
+    dialog.show();
+    EXPECT_LE(dialog.height(), 700);
+    EXPECT_LE(dialog.width(), 1300);
+    auto spoken = [](QWidget *w, QAccessible::Text t) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        return a ? a->text(t) : QString();
+    };
+    int named = 0;
+    for (QWidget *w : dialog.findChildren<QWidget *>()) {
+        const bool input = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
+                           qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractSpinBox *>(w);
+        if (!input || qobject_cast<QComboBox *>(w->parentWidget()) || qobject_cast<QAbstractSpinBox *>(w->parentWidget()))
+            continue;
+        EXPECT_FALSE(spoken(w, QAccessible::Name).trimmed().isEmpty()) << w->metaObject()->className();
+        ++named;
+    }
+    EXPECT_GE(named, 16 * 4 + 8);
+    EXPECT_EQ(spoken(dialog.lblSysex, QAccessible::Name), QStringLiteral("strings.syx"));
+    EXPECT_FALSE(spoken(dialog.lblSysex, QAccessible::Description).isEmpty());
 }
 
 // The window hands each song's set-up to the player before it opens the song,

@@ -53,7 +53,7 @@ struct SongRecord {
     SongAdjust adjust; // the engine's part: key, tempo, level
     SongCount count;
     QStringList otherLines; // lines of tags this program does not know, as read
-    engine::InstrumentSetup instruments; // its SysEx file as the settings file names it
+    engine::InstrumentSetup instruments{}; // its SysEx file as the settings file names it
 
     bool neutral() const { return adjust.neutral() && count.neutral() && instruments.empty() && otherLines.isEmpty(); }
     bool operator==(const SongRecord &) const = default;

@@ -3,6 +3,7 @@
 #include "player/SequencerDevice.h"
 #include "player/engine/MidiFile.h"
 #include "player/engine/Output.h"
+#include "player/engine/PortOutput.h"
 #include "player/engine/Transport.h"
 
 #include <functional>
@@ -56,6 +57,10 @@ public:
     void SetMuteNotesNext(bool mute) override { muteNext_ = mute; }
     void SetAdjust(const SongAdjust &adjust) override;
     SongAdjust Adjust() const override { return adjust_; }
+    void SetCountInNext(int bars) override { countNext_ = bars; }
+    void SetClickDuringSong(bool on) override { clickDuringSong_ = on; }
+    void SetClick(const ClickSettings &click) override;
+    const ClickSettings &click() const { return click_; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
 
@@ -66,7 +71,7 @@ private:
     std::int64_t currentTick() const;
     void halt();
     void lose();
-    void startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute);
+    void startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute, int countBars);
     void submit(std::shared_ptr<const std::vector<std::uint32_t>> chase = nullptr);
     void postCompletion();
     void onPlayFinished(std::uint64_t playId);
@@ -104,6 +109,11 @@ private:
     std::string errorText_;
     bool lostPending_ = false;
     bool gmReset_ = false;
+    int countNext_ = 0;
+    int playCount_ = 0; // of the running play
+    bool clickDuringSong_ = false;
+    ClickSettings click_;
+    std::unique_ptr<PortOutput> clickPort_; // for ClickSettings::Route::Port
 };
 
 } // namespace kazoon::engine

@@ -1,5 +1,6 @@
 #include "options/LiveSettings.h"
 
+#include "options/ClickPage.h"
 #include "options/TfrmOption.h"
 
 namespace kazoon {
@@ -24,5 +25,11 @@ LyricsFolderRule LiveSettings::lyricsFolderRule() const
 }
 
 QString LiveSettings::lyricsFolder() const { return options_ ? options_->txtDir->text() : QString(); }
+
+} // namespace kazoon
+
+namespace kazoon {
+
+ClickOptions LiveSettings::click() const { return options_ ? options_->clickPage->inForce() : ClickOptions(); }
 
 } // namespace kazoon

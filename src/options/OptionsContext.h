@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/Dialogs.h"
+#include "options/ClickOptions.h"
 #include "remote/RemoteBindings.h"
 
 namespace kazoon {
@@ -52,6 +53,7 @@ struct OptionsChange {
     bool lessonAllowed = false;         // false withdraws lesson mode
     bool repeatAllowed = false;         // false withdraws the last song's mark
     RemoteBindings remote;
+    ClickOptions click;
 };
 
 } // namespace kazoon

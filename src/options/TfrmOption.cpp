@@ -29,6 +29,7 @@
 #include "remote/RemoteInput.h"
 #include "options/OutputPage.h"
 #include "options/PageLayout.h"
+#include "options/ClickPage.h"
 #include "options/RemotePage.h"
 #include "lyrics/TfrmWrd.h"
 
@@ -167,6 +168,8 @@ TfrmOption::TfrmOption(OptionsContext context, QWidget *parent)
     PageControl->addTab(outputPage, QStringLiteral("MIDI出力"));
     remotePage = new RemotePage(context_.remote, context_.remoteBindings, context_.setRemoteLearner);
     PageControl->addTab(remotePage, QStringLiteral("MIDIリモート"));
+    clickPage = new ClickPage([output = context_.output] { return output ? output->ports() : QStringList(); });
+    PageControl->addTab(clickPage, QStringLiteral("クリック"));
 
     // Controls without a caption of their own are named for screen readers.
     StepBar->setAccessibleName(QStringLiteral("スタンバイする Step の微調整"));
@@ -218,6 +221,7 @@ void TfrmOption::readSettings(const IniFile &ini)
     chkOnStop->setChecked(ini.readBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"), false));
     chkOnLsn->setChecked(ini.readBool(QStringLiteral("Lesson"), QStringLiteral("Set"), false));
     chkOnRep->setChecked(ini.readBool(QStringLiteral("Repeat"), QStringLiteral("Set"), false));
+    clickPage->readSettings(ini);
 }
 
 void TfrmOption::writeSettings(IniFile &ini) const
@@ -230,6 +234,7 @@ void TfrmOption::writeSettings(IniFile &ini) const
     ini.writeBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"), chkOnStop->isChecked());
     ini.writeBool(QStringLiteral("Lesson"), QStringLiteral("Set"), chkOnLsn->isChecked());
     ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"), chkOnRep->isChecked());
+    clickPage->writeSettings(ini);
 }
 
 void TfrmOption::RadioWrd1Click()
@@ -286,6 +291,7 @@ void TfrmOption::FormShow()
     savedMuteStandby = chkOnMute->isChecked();
     outputPage->showCurrent();
     remotePage->showCurrent();
+    clickPage->showCurrent();
 }
 
 void TfrmOption::setPendingColors(int fore, int back)
@@ -402,6 +408,7 @@ void TfrmOption::OKBtnClick()
             context_.message(reason, kAppTitle, mb::IconStop);
         return;
     }
+    clickPage->accept();
     change_ = changeOnOk();
     accept();
 }
@@ -423,6 +430,7 @@ OptionsChange TfrmOption::changeOnOk() const
     change.lessonAllowed = chkOnLsn->isChecked();
     change.repeatAllowed = chkOnRep->isChecked();
     change.remote = remotePage->bindings();
+    change.click = clickPage->inForce();
     return change;
 }
 

@@ -16,6 +16,7 @@
 namespace kazoon {
 
 class IniFile;
+class ClickPage;
 class OutputPage;
 class RemotePage;
 
@@ -74,6 +75,7 @@ public:
     // The sound output page and the MIDI remote page.
     OutputPage *outputPage = nullptr;
     RemotePage *remotePage = nullptr;
+    ClickPage *clickPage = nullptr;
 
     // The lyrics colours waiting for OK, in their stored form.
     int pendingForeColor() const { return pendingForeColor_; }

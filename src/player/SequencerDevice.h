@@ -8,6 +8,7 @@
 
 #include "player/engine/DeviceErrors.h"
 #include "player/engine/InstrumentSetup.h"
+#include "player/engine/Click.h"
 #include "player/engine/SongAdjust.h"
 
 namespace kazoon {
@@ -70,6 +71,13 @@ public:
     // every song at its own.
     virtual void SetAdjust(const engine::SongAdjust &adjust) = 0;
     virtual engine::SongAdjust Adjust() const = 0;
+    // A count-in of this many bars before the next Play (also a Resume that
+    // starts), consumed by it; Open and the Resume of a pause drop it.
+    virtual void SetCountInNext(int bars) = 0;
+    // The click over the open song's beats while it plays; Open turns it off.
+    virtual void SetClickDuringSong(bool on) = 0;
+    // Where the click goes, for every song from now on.
+    virtual void SetClick(const engine::ClickSettings &click) = 0;
 
     // The instruments' set-up for the next song opened (one-shot, dropped by
     // any Open): it goes out once when the song is loaded, before any play.

@@ -47,6 +47,7 @@ std::unique_ptr<Output> MidiSequencer::setOutput(std::unique_ptr<Output> output)
     lostPending_ = false;
     error_ = 0;
     errorText_.clear();
+    output_->setClickSplit(click_.route == ClickSettings::Route::Split);
     output_->attach(&transport_);
     ++resetId_; // the new output starts from a known state too
     submit();
@@ -145,6 +146,8 @@ void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> cha
         request.toTick = playToTick_;
         request.chase = chase.get();
         request.muteNotes = playMuted_;
+        request.countBars = playCount_;
+        request.clickDuringSong = clickDuringSong_;
     }
     request.gmReset = gmReset_;
     request.setup = setup_.get();
@@ -198,6 +201,8 @@ void MidiSequencer::Open(const std::string &fileName)
     positionTick_ = 0;
     endArmed_ = false;
     muteNext_ = false;
+    countNext_ = 0;
+    clickDuringSong_ = false;
     adjust_ = {};
     transport_.setAdjust(adjust_);
     setup_ = std::move(setup);
@@ -255,14 +260,15 @@ void MidiSequencer::Play()
     beginCommand();
     const bool notify = std::exchange(notifyNext_, true);
     const bool mute = std::exchange(muteNext_, false);
+    const int count = std::exchange(countNext_, 0);
     std::int64_t to = songEndTick();
     if (std::exchange(endArmed_, false))
         to = toTick(endPosition_);
     halt();
-    startPlay(positionTick_, to, notify, mute);
+    startPlay(positionTick_, to, notify, mute, mute ? 0 : count);
 }
 
-void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute)
+void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute, int countBars)
 {
     const bool wasDown = output_->error() != 0;
     if (!output_->recover()) {
@@ -288,6 +294,7 @@ void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool n
     playFromTick_ = fromTick;
     playToTick_ = toTick;
     playMuted_ = mute;
+    playCount_ = countBars;
     mode_ = DeviceMode::Playing;
     std::shared_ptr<const std::vector<std::uint32_t>> chase;
     if (fromTick > 0)
@@ -328,6 +335,7 @@ void MidiSequencer::Resume()
         Play(); // a stopped song cannot resume: it starts
         return;
     }
+    countNext_ = 0; // a pause goes on where it was, without a count
     beginCommand();
     const bool notify = std::exchange(notifyNext_, true);
     if (mode_ == DeviceMode::Playing) {
@@ -341,7 +349,7 @@ void MidiSequencer::Resume()
     }
     const std::int64_t to = playToTick_;
     halt();
-    startPlay(positionTick_, to, notify, false);
+    startPlay(positionTick_, to, notify, false, 0);
 }
 
 void MidiSequencer::SetAdjust(const SongAdjust &adjust)
@@ -361,6 +369,24 @@ void MidiSequencer::ReplaceSetup(std::shared_ptr<const SetupMessages> setup)
     setup_ = std::move(setup);
     ++resetId_; // the channels from a known state, then the new set-up
     submit();
+}
+
+void MidiSequencer::SetClick(const ClickSettings &click)
+{
+    const bool wantPort = click.route == ClickSettings::Route::Port && !click.port.empty();
+    if (wantPort ? !clickPort_ || clickPort_->portName() != click.port : clickPort_ != nullptr) {
+        // The driver lets go of the transport while the click's port changes.
+        output_->attach(nullptr);
+        std::unique_ptr<PortOutput> old = std::move(clickPort_);
+        if (wantPort)
+            clickPort_ = std::make_unique<PortOutput>(click.port);
+        transport_.setClickPort(clickPort_ ? &clickPort_->sink() : nullptr);
+        output_->attach(&transport_);
+    }
+    click_ = click;
+    transport_.setClick(click);
+    output_->setClickSplit(click.route == ClickSettings::Route::Split);
+    output_->wake();
 }
 
 void MidiSequencer::SetEndPosition(std::int64_t position)

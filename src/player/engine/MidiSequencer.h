@@ -3,6 +3,7 @@
 #include "player/SequencerDevice.h"
 #include "player/engine/MidiFile.h"
 #include "player/engine/Output.h"
+#include "player/engine/PortOutput.h"
 #include "player/engine/Transport.h"
 
 #include <functional>
@@ -60,6 +61,10 @@ public:
     void SetSetupNext(std::shared_ptr<const SetupMessages> setup) override { setupNext_ = std::move(setup); }
     void ReplaceSetup(std::shared_ptr<const SetupMessages> setup) override;
     SongAdjust Adjust() const override { return adjust_; }
+    void SetCountInNext(int bars) override { countNext_ = bars; }
+    void SetClickDuringSong(bool on) override { clickDuringSong_ = on; }
+    void SetClick(const ClickSettings &click) override;
+    const ClickSettings &click() const { return click_; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
 
@@ -70,7 +75,7 @@ private:
     std::int64_t currentTick() const;
     void halt();
     void lose();
-    void startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute);
+    void startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute, int countBars);
     void submit(std::shared_ptr<const std::vector<std::uint32_t>> chase = nullptr);
     void postCompletion();
     void onPlayFinished(std::uint64_t playId);
@@ -110,6 +115,11 @@ private:
     bool lostPending_ = false;
     bool gmReset_ = false;
     std::shared_ptr<const SetupMessages> setupNext_, setup_; // setup_: the open song's
+    int countNext_ = 0;
+    int playCount_ = 0; // of the running play
+    bool clickDuringSong_ = false;
+    ClickSettings click_;
+    std::unique_ptr<PortOutput> clickPort_; // for ClickSettings::Route::Port
 };
 
 } // namespace kazoon::engine

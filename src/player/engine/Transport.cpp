@@ -7,6 +7,8 @@ namespace kazoon::engine {
 
 namespace {
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+// How long a click sent as a note is held (less when the next click comes sooner).
+constexpr std::int64_t kClickNoteUs = 50'000;
 
 // A bank select or a program change: what chooses a channel's sound.
 bool choosesVoice(std::span<const std::uint8_t> m)
@@ -14,6 +16,8 @@ bool choosesVoice(std::span<const std::uint8_t> m)
     return m.size() >= 2 && ((m[0] & 0xF0) == 0xC0 || ((m[0] & 0xF0) == 0xB0 && (m[1] == 0 || m[1] == 32)));
 }
 } // namespace
+
+void Transport::setClickPort(MidiSink *port) { clickPort_ = port; }
 
 std::uint64_t Transport::submit(const PlayRequest &request, std::uint64_t *taken)
 {
@@ -55,6 +59,8 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
     // Read after the request, so that a setting made before a play is there for its start.
     if (const std::uint32_t adjust = adjustWanted_.load(std::memory_order_acquire); adjust != adjuster_.adjust().pack())
         retune(SongAdjust::unpack(adjust), nowUs);
+    if (const std::uint32_t click = clickWanted_.load(std::memory_order_acquire); click != click_.pack())
+        click_ = ClickSettings::unpack(click);
     if (seq != adoptedSeq_.load(std::memory_order_relaxed)) {
         std::unique_lock lock(mutex_, std::try_to_lock);
         if (lock.owns_lock()) {
@@ -73,16 +79,30 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
         begin(current_, std::max(nowUs, settledUs_));
     }
     while (playing_) {
-        if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_) {
-            const SongEvent &e = current_.song->events[cursor_];
-            const std::int64_t time = eventTime(e);
-            if (time >= untilUs)
+        const bool songDue = cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_;
+        const std::int64_t songAt = songDue ? eventTime(current_.song->events[cursor_]) : kNever;
+        const std::int64_t clickAt = nextClickUs();
+        const std::int64_t offAt = clickOff_ ? clickOff_->atUs : kNever;
+        if (offAt < untilUs && offAt <= clickAt && offAt <= songAt) {
+            clickOff(offAt);
+            continue;
+        }
+        if (clickAt < untilUs && clickAt <= songAt) {
+            if (!sendClick()) {
+                finish(current_.fromTick, true);
                 break;
+            }
+            continue;
+        }
+        if (songDue) {
+            if (songAt >= untilUs)
+                break;
+            const SongEvent &e = current_.song->events[cursor_];
             ++cursor_;
             const std::span<const std::uint8_t> m = current_.song->message(e);
             if (current_.muteNotes && m.size() >= 3 && (m[0] & 0xF0) == 0x90 && m[2] != 0)
                 continue;
-            if (!sendSong(m, time)) {
+            if (!sendSong(m, songAt)) {
                 finish(e.tick, true);
                 break;
             }
@@ -102,9 +122,89 @@ std::int64_t Transport::nextDueUs() const
         return settledUs_;
     if (!playing_)
         return kNever;
+    std::int64_t next = std::min(endUs_, nextClickUs());
+    if (clickOff_)
+        next = std::min(next, clickOff_->atUs);
     if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_)
-        return std::min(eventTime(current_.song->events[cursor_]), endUs_);
-    return endUs_;
+        next = std::min(next, eventTime(current_.song->events[cursor_]));
+    return next;
+}
+
+bool Transport::clicking() const
+{
+    if (current_.muteNotes)
+        return false;
+    switch (click_.route) {
+    case ClickSettings::Route::Off:
+        return false;
+    case ClickSettings::Route::Mix:
+        return true;
+    case ClickSettings::Route::Split:
+        return sink_ && sink_->soundsClicks(); // elsewhere no click may reach the audience
+    case ClickSettings::Route::Port:
+        return clickPort_ != nullptr;
+    }
+    return false;
+}
+
+std::int64_t Transport::nextClickUs() const
+{
+    if (!playing_ || !clicking())
+        return kNever;
+    if (countDone_ < count_.beats)
+        return clockAt(count_.clickSongUs(countDone_));
+    if (songClicks_ && beats_.tick() < std::min(stopTick_, current_.toTick))
+        return clockAt(current_.song->tempo.tickToUs(beats_.tick()));
+    return kNever;
+}
+
+bool Transport::sendClick()
+{
+    const std::int64_t at = nextClickUs();
+    const bool counting = countDone_ < count_.beats;
+    const bool accent = (counting ? count_.accent(countDone_) : beats_.accent()) && click_.accent;
+    if (counting)
+        ++countDone_;
+    else
+        beats_.next();
+    if (clickOff_)
+        clickOff(at);
+    MidiSink *port = nullptr;
+    switch (click_.route) {
+    case ClickSettings::Route::Off:
+        return true;
+    case ClickSettings::Route::Mix:
+    case ClickSettings::Route::Split:
+        if (sink_->soundsClicks()) {
+            sink_->soundClick(accent, click_.level, at);
+            return true;
+        }
+        if (click_.route == ClickSettings::Route::Split)
+            return true;
+        break;
+    case ClickSettings::Route::Port:
+        port = clickPort_;
+        break;
+    }
+    const std::array<std::uint8_t, 3> on = clickNoteOn(click_, accent);
+    if (on[2] == 0)
+        return true;
+    clickOff_ = ClickOff{at + kClickNoteUs, {std::uint8_t(0x80 | (on[0] & 0x0F)), on[1], 0}, port};
+    if (port) {
+        port->send(on, at); // a click port that fails leaves the song playing
+        return true;
+    }
+    return sendOut(on, at);
+}
+
+void Transport::clickOff(std::int64_t timeUs)
+{
+    const ClickOff off = *clickOff_;
+    clickOff_.reset();
+    if (off.port)
+        off.port->send(off.bytes, timeUs);
+    else
+        sendOut(off.bytes, timeUs);
 }
 
 void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
@@ -172,12 +272,24 @@ void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
     // At the end of the song everything left plays, including the note-offs on its last tick.
     stopTick_ = request.toTick >= song.endTick ? kNever : request.toTick;
     baseUs_ = song.tempo.tickToUs(request.fromTick);
-    originUs_ = nowUs;
     const int tempo = adjuster_.adjust().tempoPercent;
-    endUs_ = nowUs + clockUsFor(song.tempo.tickToUs(std::max(request.toTick, request.fromTick)) - baseUs_, tempo);
+    // The count runs over the rests before the first note; the song waits
+    // only for what they do not cover.
+    count_ = {};
+    countDone_ = 0;
+    std::int64_t waitUs = 0;
+    if (request.countBars > 0 && clicking()) {
+        count_ = planCountIn(song, request.fromTick, request.toTick, request.countBars);
+        const std::int64_t rests = count_.firstSongUs - baseUs_;
+        waitUs = clockUsFor(std::max<std::int64_t>(count_.beats * count_.beatSongUs - rests, 0), tempo);
+    }
+    songClicks_ = request.clickDuringSong;
+    beats_.start(song, request.fromTick);
+    originUs_ = nowUs + waitUs;
+    endUs_ = originUs_ + clockUsFor(song.tempo.tickToUs(std::max(request.toTick, request.fromTick)) - baseUs_, tempo);
     anchor_.publish({request.playId, originUs_, baseUs_, tempo});
     playing_ = true;
-    startedOriginUs_.store(nowUs, std::memory_order_relaxed);
+    startedOriginUs_.store(originUs_, std::memory_order_relaxed);
     startedPlayId_.store(request.playId, std::memory_order_release);
     if (!ok)
         finish(request.fromTick, true);
@@ -289,8 +401,9 @@ bool Transport::sendSong(std::span<const std::uint8_t> m, std::int64_t timeUs)
 void Transport::retune(const SongAdjust &adjust, std::int64_t nowUs)
 {
     if (playing_) {
+        // During a count-in the song's start is still ahead: the wait follows the tempo too.
         const int old = adjuster_.adjust().tempoPercent;
-        baseUs_ += songUsFor(std::max<std::int64_t>(nowUs - originUs_, 0), old);
+        baseUs_ += songUsFor(nowUs - originUs_, old);
         originUs_ = nowUs;
         const std::int64_t endSongUs =
             current_.song->tempo.tickToUs(std::max(current_.toTick, current_.fromTick));
@@ -304,6 +417,9 @@ void Transport::retune(const SongAdjust &adjust, std::int64_t nowUs)
 bool Transport::silence(std::int64_t timeUs)
 {
     bool ok = true;
+    if (clickOff_ && clickOff_->port)
+        clickOff(timeUs);
+    clickOff_.reset(); // a click on the output's own channels is among the sounding notes
     for (int ch = 0; ch < 16; ++ch) {
         Channel &c = channels_[ch];
         for (int note = 0; note < 128; ++note) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/engine/InstrumentSetup.h"
+#include "player/engine/Click.h"
 #include "player/engine/MidiFile.h"
 #include "player/engine/SongAdjust.h"
 
@@ -20,6 +21,10 @@ class MidiSink {
 public:
     // Returns false when the output has failed (a port that vanished).
     virtual bool send(std::span<const std::uint8_t> message, std::int64_t timeUs) = 0;
+    // An output that makes the click's sound itself (the built-in
+    // synthesizer) says so and sounds one here; others get the click as notes.
+    virtual bool soundsClicks() const { return false; }
+    virtual void soundClick(bool /*accent*/, int /*level*/, std::int64_t /*timeUs*/) {}
 
 protected:
     ~MidiSink() = default;
@@ -41,6 +46,8 @@ struct PlayRequest {
     // state for every start until the next reset.
     const SetupMessages *setup = nullptr;
     bool setupOnly = false; // an output that plays no song: a new resetId sends the set-up alone
+    int countBars = 0;      // a count-in of this many bars before the song (not with muteNotes)
+    bool clickDuringSong = false; // the click goes on over the song's beats
 };
 
 // The GM System On message, and how long a sound module may take over it
@@ -74,6 +81,10 @@ public:
     // UI thread: the key, tempo and level from the next cycle on, for the
     // play running then and the ones after it.
     void setAdjust(const SongAdjust &adjust) { adjustWanted_.store(adjust.pack(), std::memory_order_release); }
+    // UI thread: where the click goes, from the next cycle on.
+    void setClick(const ClickSettings &click) { clickWanted_.store(click.pack(), std::memory_order_release); }
+    // Only while no driver runs the transport: where Route::Port clicks go (null: nowhere).
+    void setClickPort(MidiSink *port);
     // Where in the song (its own microseconds) a play that has started is at
     // this clock time.
     std::optional<std::int64_t> songUsAt(std::uint64_t playId, std::int64_t clockUs) const;
@@ -96,10 +107,16 @@ private:
     void retune(const SongAdjust &adjust, std::int64_t nowUs);
     bool silence(std::int64_t timeUs);
     bool resetChannels(std::uint16_t mask, std::int64_t timeUs, std::uint16_t keepVoices = 0);
-    std::int64_t eventTime(const SongEvent &e) const
+    std::int64_t eventTime(const SongEvent &e) const { return clockAt(current_.song->tempo.tickToUs(e.tick)); }
+    // The clock time of a point in the playing song's own time.
+    std::int64_t clockAt(std::int64_t songUs) const
     {
-        return originUs_ + clockUsFor(current_.song->tempo.tickToUs(e.tick) - baseUs_, adjuster_.adjust().tempoPercent);
+        return originUs_ + clockUsFor(songUs - baseUs_, adjuster_.adjust().tempoPercent);
     }
+    bool clicking() const;
+    std::int64_t nextClickUs() const;
+    bool sendClick();
+    void clickOff(std::int64_t timeUs);
 
     FinishHook onFinish_;
 
@@ -116,6 +133,7 @@ private:
     std::atomic<bool> finishedLost_{false};
     std::atomic<std::uint64_t> setupLostResetId_{0};
     std::atomic<std::uint32_t> adjustWanted_{SongAdjust{}.pack()};
+    std::atomic<std::uint32_t> clickWanted_{ClickSettings{}.pack()};
     TempoAnchor anchor_;
 
     // Driver thread only.
@@ -131,6 +149,19 @@ private:
     std::int64_t stopTick_ = 0; // events before this tick play
     std::int64_t originUs_ = 0, baseUs_ = 0, endUs_ = 0; // the clock at origin is the song's baseUs_
     SongAdjuster adjuster_;
+
+    ClickSettings click_;
+    MidiSink *clickPort_ = nullptr;
+    CountIn count_;
+    int countDone_ = 0; // count clicks sent
+    bool songClicks_ = false;
+    BeatCursor beats_;
+    struct ClickOff {
+        std::int64_t atUs = 0;
+        std::array<std::uint8_t, 3> bytes{};
+        MidiSink *port = nullptr; // null: the output's own
+    };
+    std::optional<ClickOff> clickOff_; // the note-off of the last click as notes
 
     struct Channel {
         std::array<std::uint8_t, 128> sounding{}; // note-ons without their note-off

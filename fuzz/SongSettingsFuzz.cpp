@@ -32,8 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QStringList paths;
     for (auto it = parsed.settings.cbegin(); it != parsed.settings.cend(); ++it) {
         check(!it.key().isEmpty());
-        check(it.value() == it.value().clamped() && !it.value().neutral());
-        check(!settingsBadge(it.value()).isEmpty());
+        const SongRecord &record = it.value();
+        check(record.adjust == record.adjust.clamped() && !record.neutral());
+        check(record.count.bars >= SongCount::kDefaultBars && record.count.bars <= SongCount::kMaxBars);
+        check(settingsBadge(record.adjust).isEmpty() == record.adjust.neutral());
         paths << it.key() << QStringLiteral("/moved/") + it.key().section(QLatin1Char('/'), -1);
     }
     const SettingsParse again = parseSongSettings(serialiseSongSettings(parsed.settings));

@@ -1,15 +1,16 @@
 #!/bin/sh
 # Fuzzes the readers of the MIDI file, the song list, the settings file, the
-# lyrics card, the show state, the per-song settings and the lyrics in a song
-# with libFuzzer (clang, ASan + UBSan) in build-fuzz/, N seconds each (default
-# 60), and fails when any of them finds a fault.
+# lyrics card, the show state, the per-song settings, the lyrics in a song
+# and the SysEx files of the instrument set-ups with libFuzzer (clang, ASan +
+# UBSan) in build-fuzz/, N seconds each (default 60), and fails when any of
+# them finds a fault.
 # Usage: scripts/fuzz.sh [seconds] [target...]
 #        (targets: midi_file song_list settings lyrics_card show_state song_settings
-#         song_lyrics)
+#         song_lyrics sysex_file)
 set -eu
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-midi_file song_list settings lyrics_card show_state song_settings song_lyrics}
+targets=${*:-midi_file song_list settings lyrics_card show_state song_settings song_lyrics sysex_file}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DKAZOON_BUILD_APP=OFF -DKAZOON_FUZZ=ON \

@@ -424,6 +424,8 @@ void TfrmMain::attachWindows(TfrmWrdDir *wrdDir, TfrmOption *option, TfrmSelect 
     frmSelect = select;
     frmWrd = wrd;
     frmAbout = about;
+    if (option)
+        Player().SetClick(liveSettings().click().click);
 }
 
 int TfrmMain::showMessage(const QString &text, const QString &caption, int flags)

@@ -8,6 +8,7 @@
 
 #include "app/Command.h"
 #include "bandview/BandView.h"
+#include "player/SequencerDevice.h"
 #include "remote/MidiRemote.h"
 #include "remote/RemoteInput.h"
 #include "lyrics/LyricsPages.h"
@@ -82,6 +83,7 @@ void TfrmMain::applyOptions(const OptionsChange &change)
     const QString bandReason = bandView_->apply(change.bandView);
     if (!bandReason.isEmpty())
         statusBar_->showMessage(QStringLiteral("バンドビュー: ") + bandReason, BandView::kStatusMs);
+    Player().SetClick(change.click.click);
 
     if (change.folderRuleChanged || change.songLyricsChanged)
         ResetLyricsCard();

@@ -25,7 +25,7 @@ ShowHost TfrmMain::showHost()
         const int current = qBound(0, songIndex, lstDmy.count() - 1);
         if (i == current && songLoaded && songFileName == songPath(current))
             return Player().Adjust().tempoPercent;
-        return songSettings_->settings().value(songPath(i)).clamped().tempoPercent;
+        return songSettings_->settings().value(songPath(i)).adjust.clamped().tempoPercent;
     };
     host.position = [this] { return std::int64_t(songLoaded ? trackBar->Position() : 0); };
     host.closing = [this] { return terminating_; };

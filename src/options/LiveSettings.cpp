@@ -1,6 +1,7 @@
 #include "options/LiveSettings.h"
 
 #include "options/SongLyricsBoxes.h"
+#include "options/ClickPage.h"
 #include "options/TfrmOption.h"
 
 namespace kazoon {
@@ -35,5 +36,11 @@ bool LiveSettings::showNextLine() const
 {
     return options_ && options_->songLyricsBoxes->chkNextLine->isChecked();
 }
+
+} // namespace kazoon
+
+namespace kazoon {
+
+ClickOptions LiveSettings::click() const { return options_ ? options_->clickPage->inForce() : ClickOptions(); }
 
 } // namespace kazoon

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "options/ClickOptions.h"
+
 namespace kazoon {
 
 class TfrmOption;
@@ -25,6 +27,7 @@ public:
     QString lyricsFolder() const; // for OwnFolder
     bool songLyrics() const;   // a song without a card shows the lyrics it carries
     bool showNextLine() const; // the next page's first line shows under the page
+    ClickOptions click() const;   // in force (changed on OK)
 
 private:
     const TfrmOption *options_;

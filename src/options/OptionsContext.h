@@ -9,6 +9,7 @@
 
 #include "app/Dialogs.h"
 #include "bandview/BandViewSettings.h"
+#include "options/ClickOptions.h"
 #include "remote/RemoteBindings.h"
 
 namespace kazoon {
@@ -56,6 +57,7 @@ struct OptionsChange {
     bool repeatAllowed = false;         // false withdraws the last song's mark
     RemoteBindings remote;
     BandViewSettings bandView;
+    ClickOptions click;
 };
 
 } // namespace kazoon

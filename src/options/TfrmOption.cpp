@@ -30,6 +30,7 @@
 #include "options/BandViewPage.h"
 #include "options/OutputPage.h"
 #include "options/PageLayout.h"
+#include "options/ClickPage.h"
 #include "options/RemotePage.h"
 #include "options/SongLyricsBoxes.h"
 #include "lyrics/TfrmWrd.h"
@@ -170,6 +171,8 @@ TfrmOption::TfrmOption(OptionsContext context, QWidget *parent)
     PageControl->addTab(outputPage, QStringLiteral("MIDI出力"));
     remotePage = new RemotePage(context_.remote, context_.remoteBindings, context_.setRemoteLearner);
     PageControl->addTab(remotePage, QStringLiteral("MIDIリモート"));
+    clickPage = new ClickPage([output = context_.output] { return output ? output->ports() : QStringList(); });
+    PageControl->addTab(clickPage, QStringLiteral("クリック"));
     bandViewPage = new BandViewPage(context_.bandView);
     PageControl->addTab(bandViewPage, QStringLiteral("バンドビュー"));
 
@@ -224,6 +227,7 @@ void TfrmOption::readSettings(const IniFile &ini)
     chkOnLsn->setChecked(ini.readBool(QStringLiteral("Lesson"), QStringLiteral("Set"), false));
     chkOnRep->setChecked(ini.readBool(QStringLiteral("Repeat"), QStringLiteral("Set"), false));
     songLyricsBoxes->readSettings(ini);
+    clickPage->readSettings(ini);
 }
 
 void TfrmOption::writeSettings(IniFile &ini) const
@@ -237,6 +241,7 @@ void TfrmOption::writeSettings(IniFile &ini) const
     ini.writeBool(QStringLiteral("Lesson"), QStringLiteral("Set"), chkOnLsn->isChecked());
     ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"), chkOnRep->isChecked());
     songLyricsBoxes->writeSettings(ini);
+    clickPage->writeSettings(ini);
 }
 
 void TfrmOption::RadioWrd1Click()
@@ -295,6 +300,7 @@ void TfrmOption::FormShow()
     outputPage->showCurrent();
     remotePage->showCurrent();
     bandViewPage->showCurrent();
+    clickPage->showCurrent();
 }
 
 void TfrmOption::setPendingColors(int fore, int back)
@@ -416,6 +422,7 @@ void TfrmOption::OKBtnClick()
         PageControl->setCurrentWidget(bandViewPage);
         return;
     }
+    clickPage->accept();
     change_ = changeOnOk();
     accept();
 }
@@ -439,6 +446,7 @@ OptionsChange TfrmOption::changeOnOk() const
     change.repeatAllowed = chkOnRep->isChecked();
     change.remote = remotePage->bindings();
     change.bandView = bandViewPage->settings();
+    change.click = clickPage->inForce();
     return change;
 }
 

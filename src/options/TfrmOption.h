@@ -16,6 +16,7 @@
 namespace kazoon {
 
 class IniFile;
+class ClickPage;
 class OutputPage;
 class RemotePage;
 class BandViewPage;
@@ -79,6 +80,7 @@ public:
     BandViewPage *bandViewPage = nullptr;
     // The lyrics page's choices for the song's own lyrics and the next line.
     SongLyricsBoxes *songLyricsBoxes = nullptr;
+    ClickPage *clickPage = nullptr;
 
     // The lyrics colours waiting for OK, in their stored form.
     int pendingForeColor() const { return pendingForeColor_; }

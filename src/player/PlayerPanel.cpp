@@ -61,6 +61,7 @@ void TfrmMain::LoadSelectedSong()
     songFileName = songPath(i);
     statusPanel0->setText(shortenMiddle(songFileName));
 
+    songSettings_->prepareLoad(songFileName);
     try {
         dev.Open(songFileName.toStdString());
     } catch (const DeviceError &) {

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "player/engine/DeviceErrors.h"
+#include "player/engine/InstrumentSetup.h"
+#include "player/engine/Click.h"
 #include "player/engine/SongAdjust.h"
 
 namespace kazoon {
@@ -73,6 +75,20 @@ public:
     // every song at its own.
     virtual void SetAdjust(const engine::SongAdjust &adjust) = 0;
     virtual engine::SongAdjust Adjust() const = 0;
+    // A count-in of this many bars before the next Play (also a Resume that
+    // starts), consumed by it; Open and the Resume of a pause drop it.
+    virtual void SetCountInNext(int bars) = 0;
+    // The click over the open song's beats while it plays; Open turns it off.
+    virtual void SetClickDuringSong(bool on) = 0;
+    // Where the click goes, for every song from now on.
+    virtual void SetClick(const engine::ClickSettings &click) = 0;
+
+    // The instruments' set-up for the next song opened (one-shot, dropped by
+    // any Open): it goes out once when the song is loaded, before any play.
+    virtual void SetSetupNext(std::shared_ptr<const engine::SetupMessages> setup) { (void)setup; }
+    // The open song's set-up was changed: it goes out now, unless the song
+    // plays or is paused (then it waits for the next load).
+    virtual void ReplaceSetup(std::shared_ptr<const engine::SetupMessages> setup) { (void)setup; }
 
     // Silences every channel of the output at once, whatever the device
     // knows of them, also with no song open. A play goes on, its place and

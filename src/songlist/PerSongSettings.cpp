@@ -12,7 +12,8 @@ namespace kazoon {
 
 PerSongSettings::PerSongSettings(SongSettingsHost host, UiDialogs *dialogs, QLabel *panelLabel,
                                  QWidget *dialogParent)
-    : host_(std::move(host)), dialogs_(dialogs), label_(panelLabel), dialogParent_(dialogParent)
+    : host_(std::move(host)), dialogs_(dialogs), label_(panelLabel), dialogParent_(dialogParent),
+      instruments_(host_.instruments)
 {
 }
 
@@ -25,30 +26,54 @@ void PerSongSettings::edit(const QString &path)
 {
     if (path.isEmpty())
         return;
-    const engine::SongAdjust before = settings_.value(path);
+    const engine::SongAdjust before = settings_.value(path).adjust;
     const engine::SongAdjust heard = isLoaded(path) ? host_.playerAdjust() : before;
     SongTrial trial;
     trial.loaded = [this, path] { return isLoaded(path); };
     trial.mayPlay = host_.mayPlay;
     trial.apply = [this](const engine::SongAdjust &adjust) { apply(adjust); };
     trial.play = host_.play;
+    auto setup = std::make_shared<engine::InstrumentSetup>(fullSetup(path));
+    trial.instruments = [this, path, setup] { editInstruments(path, *setup); };
     TfrmSong dialog(std::move(trial), path, before, dialogParent_);
+    dialog.setCount(settings_.value(path).count, host_.defaultCountBars ? host_.defaultCountBars() : 0);
     if (dialogs_->exec(&dialog) != QDialog::Accepted) {
         if (isLoaded(path))
             apply(heard);
         return;
     }
-    const engine::SongAdjust after = dialog.adjust();
-    if (after != before) {
-        if (after.neutral())
+    if (storeSetup(path, *setup))
+        host_.listChanged();
+    songlist::SongRecord record = settings_.value(path);
+    const songlist::SongRecord old = record;
+    record.adjust = dialog.adjust();
+    record.count = dialog.count();
+    if (record != old) {
+        if (record.neutral())
             settings_.remove(path);
         else
-            settings_.insert(path, after);
+            settings_.insert(path, record);
         host_.listChanged();
     }
     if (isLoaded(path))
-        apply(after);
+        applyStored(path);
     show();
+}
+
+void PerSongSettings::applyStored(const QString &songPath)
+{
+    const songlist::SongRecord record = settings_.value(songPath);
+    apply(record.adjust);
+    if (host_.applyClick)
+        host_.applyClick(record.count.clickDuringSong);
+}
+
+int PerSongSettings::countBars(const QString &songPath) const
+{
+    const int bars = settings_.value(songPath).count.bars;
+    if (bars != songlist::SongCount::kDefaultBars)
+        return bars;
+    return host_.defaultCountBars ? host_.defaultCountBars() : 0;
 }
 
 void PerSongSettings::apply(const engine::SongAdjust &adjust)
@@ -61,7 +86,7 @@ void PerSongSettings::show()
 {
     const QStringList paths = host_.songPaths();
     for (int i = 0; i < host_.listRows(); ++i)
-        host_.setBadge(i, songlist::settingsBadge(settings_.value(paths.value(i))));
+        host_.setBadge(i, songlist::settingsBadge(settings_.value(paths.value(i)).adjust));
     if (host_.loadedSong().isEmpty())
         label_->clear();
 }
@@ -70,9 +95,11 @@ void PerSongSettings::clearPanel() { label_->clear(); }
 
 void PerSongSettings::load(const QString &listPath)
 {
+    listPath_ = listPath;
     if (listPath.isEmpty()) { // a new list, brought back after a crash: no file of its own
         settings_.clear();
         file_.clear();
+        readSysexFiles();
         return;
     }
     const songlist::SettingsRead read = songlist::readSongSettings(listPath);
@@ -84,10 +111,12 @@ void PerSongSettings::load(const QString &listPath)
                               + QStringLiteral("\r\n\r\nこのファイルは壊れているか、正しい形式ではありません。"
                                                "\r\n曲リストは曲の設定なしで開きます。"),
                           kAppTitle, mb::Ok | mb::IconExclamation);
+    readSysexFiles();
 }
 
 QString PerSongSettings::save(const QString &listPath)
 {
+    moveSysexPaths(listPath);
     const QStringList paths = host_.songPaths();
     bool any = false;
     for (const QString &path : paths)

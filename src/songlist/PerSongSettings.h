@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "songlist/InstrumentSetups.h"
 #include "songlist/SongSettings.h"
 
 class QLabel;
@@ -30,6 +31,10 @@ struct SongSettingsHost {
     std::function<std::optional<engine::SongAdjust>(const engine::SongAdjust &)> applyToPlayer;
     // What the player plays the loaded song with now.
     std::function<engine::SongAdjust()> playerAdjust;
+    // The count-in bars of songs without their own (null: none).
+    std::function<int()> defaultCountBars;
+    // Gives the loaded song its click over the song (null: nothing to do).
+    std::function<void(bool clickDuringSong)> applyClick;
     // The list has changes to save.
     std::function<void()> listChanged;
     // The badge of row i of the list, and how many rows it has.
@@ -37,6 +42,12 @@ struct SongSettingsHost {
     std::function<void(int row, const QString &badge)> setBadge;
     // A modal box; returns the answer.
     std::function<int(const QString &text, const QString &caption, int flags)> showMessage;
+    // The instruments' set-ups: the player's and the ports' side.
+    InstrumentHost instruments;
+    // The ports there are now, for a song number.
+    std::function<QStringList()> ports;
+    // The loaded song's set-up changed: it goes out now unless the song plays.
+    std::function<void(std::shared_ptr<const engine::SetupMessages>)> replaceSetup;
 };
 
 // Each song's own key, tempo and level: the dialog, the badges of the list,
@@ -57,7 +68,9 @@ public:
     // Gives the loaded song these settings on the player and shows them.
     void apply(const engine::SongAdjust &adjust);
     // Gives the song just loaded its stored settings.
-    void applyStored(const QString &songPath) { apply(settings_.value(songPath)); }
+    void applyStored(const QString &songPath);
+    // The count-in bars before the song, its own or the default.
+    int countBars(const QString &songPath) const;
     // The settings at a glance beside each song of the list.
     void show();
     // No song loaded: the panel shows no settings.
@@ -66,9 +79,20 @@ public:
     void load(const QString &listPath);
     // Writes it beside the list saved; the reason in Japanese on failure.
     QString save(const QString &listPath);
+    // Before a song opens: its instrument set-up to the player (and its song
+    // number to a port of its own).
+    void prepareLoad(const QString &songPath);
 
 private:
     bool isLoaded(const QString &songPath) const;
+    // The set-up of a song with its SysEx file by full path.
+    engine::InstrumentSetup fullSetup(const QString &songPath) const;
+    void editInstruments(const QString &songPath, engine::InstrumentSetup &setup);
+    // Keeps an edited set-up; whether it changed.
+    bool storeSetup(const QString &songPath, const engine::InstrumentSetup &setup);
+    void readSysexFiles();
+    // The SysEx files relative to a list saved elsewhere.
+    void moveSysexPaths(const QString &listPath);
 
     SongSettingsHost host_;
     UiDialogs *dialogs_;
@@ -76,6 +100,8 @@ private:
     QWidget *dialogParent_;
     songlist::SongSettings settings_; // by song path
     QString file_;
+    QString listPath_; // that the SysEx files are relative to
+    InstrumentSetups instruments_;
 };
 
 } // namespace kazoon

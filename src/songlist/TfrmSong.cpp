@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <algorithm>
 
 #include "app/Fonts.h"
 #include "app/ShortText.h"
@@ -69,12 +70,26 @@ TfrmSong::TfrmSong(SongTrial trial, const QString &songPath, const engine::SongA
     row(1, QStringLiteral("キー(&K):"), spnKey, QStringLiteral("-12～+12 (ドラムは変わりません)"));
     row(2, QStringLiteral("テンポ(&T):"), spnTempo, QStringLiteral("50～200 %"));
     row(3, QStringLiteral("音量(&V):"), spnVolume, QStringLiteral("0～150 %"));
+    cmbCount = new QComboBox(this);
+    cmbCount->setObjectName(QStringLiteral("cmbCount"));
+    cmbCount->setAccessibleName(QStringLiteral("カウント"));
+    cmbCount->addItem(QStringLiteral("なし"), 0);
+    cmbCount->addItem(QStringLiteral("1小節"), 1);
+    cmbCount->addItem(QStringLiteral("2小節"), 2);
+    row(4, QStringLiteral("カウント(&C):"), cmbCount, QStringLiteral("先頭とスタンバイの位置から"));
+    chkClick = new QCheckBox(QStringLiteral("曲の間もクリックを鳴らす(&L)"), this);
+    chkClick->setObjectName(QStringLiteral("chkClick"));
+    grid->addWidget(chkClick, 5, 1, 1, 2);
 
     cmdDefault = button(this, "cmdDefault", QStringLiteral("元に戻す(&D)"), QStringLiteral("元に戻す"));
     cmdPlay = button(this, "cmdPlay", QStringLiteral("この設定で再生(&P)"), QStringLiteral("この設定で再生"));
     cmdPlay->setToolTip(QStringLiteral("曲の今の位置から、この設定で再生します"));
+    cmdInstruments = button(this, "cmdInstruments", QStringLiteral("音色の設定..."), QStringLiteral("音色の設定"));
+    cmdInstruments->setToolTip(QStringLiteral("曲を読み込むとき外部の音源や機器に送る、音色などの設定です"));
+    cmdInstruments->setVisible(bool(trial_.instruments));
     auto *tools = new QHBoxLayout;
     tools->addWidget(cmdDefault);
+    tools->addWidget(cmdInstruments);
     tools->addStretch();
     tools->addWidget(cmdPlay);
 
@@ -98,6 +113,10 @@ TfrmSong::TfrmSong(SongTrial trial, const QString &songPath, const engine::SongA
         connect(s, &QSpinBox::valueChanged, this, [this] { changed(); });
     connect(cmdDefault, &QPushButton::clicked, this, [this] { setAdjust({}); });
     connect(cmdPlay, &QPushButton::clicked, this, [this] { play(); });
+    connect(cmdInstruments, &QPushButton::clicked, this, [this] {
+        if (trial_.instruments)
+            trial_.instruments();
+    });
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     changed();
@@ -114,6 +133,25 @@ void TfrmSong::setAdjust(const engine::SongAdjust &adjust)
     spnKey->setValue(a.transpose);
     spnTempo->setValue(a.tempoPercent);
     spnVolume->setValue(a.volumePercent);
+}
+
+void TfrmSong::setCount(const songlist::SongCount &count, int defaultBars)
+{
+    shownCount_ = count;
+    const bool own = count.bars != songlist::SongCount::kDefaultBars;
+    shownBars_ = std::clamp(own ? count.bars : defaultBars, 0, songlist::SongCount::kMaxBars);
+    cmbCount->setCurrentIndex(shownBars_);
+    chkClick->setChecked(count.clickDuringSong);
+}
+
+songlist::SongCount TfrmSong::count() const
+{
+    songlist::SongCount c = shownCount_;
+    const int bars = cmbCount->currentData().toInt();
+    if (bars != shownBars_)
+        c.bars = bars;
+    c.clickDuringSong = chkClick->isChecked();
+    return c;
 }
 
 bool TfrmSong::songLoaded() const { return trial_.loaded(); }

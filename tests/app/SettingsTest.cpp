@@ -51,6 +51,13 @@ const char *const kDefaultsWritten = "[Main]\n"
                                      "Set=0\n"
                                      "[Repeat]\n"
                                      "Set=0\n"
+                                     "[Click]\n"
+                                     "Route=none\n"
+                                     "Port=\n"
+                                     "Channel=10\n"
+                                     "Level=80\n"
+                                     "Accent=1\n"
+                                     "Count=1\n"
                                      "[Output]\n"
                                      "Device=synth\n"
                                      "Port=\n"
@@ -160,6 +167,7 @@ TEST(Settings, ValueFormsClampingAndUnknownKeys)
                              "SongLyrics=1\nNextLine=1\n"
                              "[Lesson]\nSet=1\n"
                              "[Repeat]\nSet=1\n"
+                             "[Click]\nRoute=none\nPort=\nChannel=10\nLevel=80\nAccent=1\nCount=1\n"
                              "[Output]\nDevice=synth\nPort=\nSoundFont=\nGmReset=0\n"));
 }
 

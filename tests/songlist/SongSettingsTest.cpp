@@ -34,20 +34,67 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
-TEST(SongSettingsFile, ReadsWhatItWritesAndRefusesDamage)
+SongRecord rec(SongAdjust adjust, SongCount count = {}) { return SongRecord{adjust, count, {}}; }
+
+TEST(SongSettingsFile, ReadsWhatItWritesWithAndWithoutTheCount)
 {
-    const SongSettings settings{{QStringLiteral("/show/曲 1.mid"), SongAdjust{2, 120, 80}},
-                                {QStringLiteral("/show/tab\there.mid"), SongAdjust{-12, 50, 150}}};
+    const SongSettings settings{{QStringLiteral("/show/曲 1.mid"), rec({2, 120, 80})},
+                                {QStringLiteral("/show/tab\there.mid"), rec({-12, 50, 150}, {2, true})},
+                                {QStringLiteral("/show/count only.mid"), rec({}, {0, false})},
+                                {QStringLiteral("/show/click only.mid"), rec({}, {SongCount::kDefaultBars, true})}};
     const QByteArray bytes = serialiseSongSettings(settings);
-    EXPECT_TRUE(bytes.startsWith("Kazoon song settings 1\r\n"));
+    EXPECT_TRUE(bytes.startsWith("Kazoon song settings 2\r\n"));
+    EXPECT_TRUE(bytes.contains("song\t/show/tab\there.mid\r\nadjust\t-12\t50\t150\r\ncount\t2\t1\r\n"));
+    EXPECT_TRUE(bytes.contains("song\t/show/click only.mid\r\ncount\tdefault\t1\r\n"));
     const SettingsParse back = parseSongSettings(bytes);
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.settings, settings);
 
+    // Songs at their own settings leave no record.
+    EXPECT_EQ(serialiseSongSettings({{"/a.mid", rec({})}}), QByteArray("Kazoon song settings 2\r\n"));
+    const SettingsParse own = parseSongSettings("Kazoon song settings 2\nsong\t/a.mid\ncount\tdefault\t0\n");
+    EXPECT_TRUE(own.ok);
+    EXPECT_TRUE(own.settings.isEmpty());
+}
+
+TEST(SongSettingsFile, ReadsTheFirstVersion)
+{
+    const SettingsParse old = parseSongSettings("\xEF\xBB\xBFKazoon song settings 1\r\n2\t120\t80\t/show/tab\there.mid\r\n"
+                                                "-1\t100\t100\t/b.mid\n0\t100\t100\t/b.mid\n");
+    ASSERT_TRUE(old.ok);
+    EXPECT_EQ(old.settings, (SongSettings{{"/show/tab\there.mid", rec({2, 120, 80})}})); // /b.mid set back by hand
+    // Written again, it is the current version and reads the same.
+    EXPECT_EQ(parseSongSettings(serialiseSongSettings(old.settings)).settings, old.settings);
+}
+
+TEST(SongSettingsFile, KeepsTagsItDoesNotKnowAndReadsLaterVersions)
+{
+    const QByteArray later = "Kazoon song settings 3\r\n"
+                             "list\tbefore any song\r\n"
+                             "song\t/a.mid\r\n"
+                             "instr\t/a.syx\t1\r\n"
+                             "adjust\t1\t100\t100\r\n"
+                             "\r\n"
+                             "song\t/b.mid\r\n"
+                             "future\r\n";
+    const SettingsParse p = parseSongSettings(later);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.settings, (SongSettings{{"/a.mid", SongRecord{{1, 100, 100}, {}, {"instr\t/a.syx\t1"}}},
+                                        {"/b.mid", SongRecord{{}, {}, {"future"}}}}));
+    // A save here keeps them.
+    const QByteArray saved = serialiseSongSettings(p.settings);
+    EXPECT_TRUE(saved.contains("song\t/a.mid\r\nadjust\t1\t100\t100\r\ninstr\t/a.syx\t1\r\n"));
+    EXPECT_EQ(parseSongSettings(saved).settings, p.settings);
+}
+
+TEST(SongSettingsFile, RefusesDamage)
+{
     const char *damaged[] = {
         "",
-        "Kazoon song settings 2\r\n",             // a later version
-        "2\t120\t80\t/a.mid\r\n",                 // no version line
+        "Kazoon song settings\r\n",
+        "Kazoon song settings 0\r\n",
+        "Kazoon song settings x\r\n",
+        "2\t120\t80\t/a.mid\r\n", // no version line
         "Kazoon song settings 1\r\n2\t120\t/a.mid\r\n",
         "Kazoon song settings 1\r\n13\t100\t100\t/a.mid\r\n",
         "Kazoon song settings 1\r\n0\t49\t100\t/a.mid\r\n",
@@ -56,6 +103,15 @@ TEST(SongSettingsFile, ReadsWhatItWritesAndRefusesDamage)
         "Kazoon song settings 1\r\n1\t100\t100\t\r\n", // no path
         "Kazoon song settings 1\r\n\r\n",
         "Kazoon song settings 1\r\n1\t100\t100\t/a.mid\r\n1\t100\t\t/b.mid\r\n", // damage after a sound line
+        "Kazoon song settings 2\r\nsong\r\n",
+        "Kazoon song settings 2\r\nsong\t\r\n",
+        "Kazoon song settings 2\r\nadjust\t1\t100\t100\r\n", // a known tag before any song
+        "Kazoon song settings 2\r\nsong\t/a.mid\r\nadjust\t1\t100\r\n",
+        "Kazoon song settings 2\r\nsong\t/a.mid\r\nadjust\t1\t201\t100\r\n",
+        "Kazoon song settings 2\r\nsong\t/a.mid\r\ncount\t3\t0\r\n",
+        "Kazoon song settings 2\r\nsong\t/a.mid\r\ncount\t1\t2\r\n",
+        "Kazoon song settings 2\r\nsong\t/a.mid\r\ncount\t1\r\n",
+        "Kazoon song settings 2\r\nsong\t/a.mid\r\nadjust\t1\t100\t100\r\nsong\t/b.mid\r\ncount\tx\t0\r\n",
     };
     for (const char *text : damaged) {
         const SettingsParse p = parseSongSettings(QByteArray(text));
@@ -70,13 +126,13 @@ TEST(SongSettingsFile, ReadsWhatItWritesAndRefusesDamage)
 
 TEST(SongSettingsFile, MovedListFindsItsSongsByUniqueFileName)
 {
-    const SongSettings stored{{"/old/a.mid", {1, 100, 100}}, {"/old/b.mid", {2, 100, 100}},
-                              {"/old/x/c.mid", {3, 100, 100}}, {"/old/y/c.mid", {4, 100, 100}}};
+    const SongSettings stored{{"/old/a.mid", rec({1, 100, 100})}, {"/old/b.mid", rec({2, 100, 100}, {1, true})},
+                              {"/old/x/c.mid", rec({3, 100, 100})}, {"/old/y/c.mid", rec({4, 100, 100})}};
     const SongSettings matched =
         matchSongSettings(stored, {"/new/a.mid", "/old/b.mid", "/new/c.mid", "/old/y/c.mid", "/new/d.mid"});
-    EXPECT_EQ(matched, (SongSettings{{"/new/a.mid", {1, 100, 100}},
-                                     {"/old/b.mid", {2, 100, 100}},
-                                     {"/old/y/c.mid", {4, 100, 100}}})); // "/new/c.mid" is ambiguous
+    EXPECT_EQ(matched, (SongSettings{{"/new/a.mid", rec({1, 100, 100})},
+                                     {"/old/b.mid", rec({2, 100, 100}, {1, true})},
+                                     {"/old/y/c.mid", rec({4, 100, 100})}})); // "/new/c.mid" is ambiguous
 }
 
 TEST(SongSettingsFile, FileBesideTheListMissingDamagedAndGoneWithTheLastSetting)
@@ -87,12 +143,12 @@ TEST(SongSettingsFile, FileBesideTheListMissingDamagedAndGoneWithTheLastSetting)
     EXPECT_EQ(readSongSettings(list).status, SettingsRead::None);
 
     const QStringList songs{"/s/a.mid", "/s/b.mid"};
-    SongSettings settings{{"/s/a.mid", {-3, 100, 100}}, {"/s/gone.mid", {5, 100, 100}}};
+    SongSettings settings{{"/s/a.mid", rec({-3, 100, 100})}, {"/s/gone.mid", rec({5, 100, 100})}};
     EXPECT_TRUE(writeSongSettings(list, settings, songs).isEmpty());
-    EXPECT_EQ(readBytes(settingsPath(list)), QByteArray("Kazoon song settings 1\r\n-3\t100\t100\t/s/a.mid\r\n"));
+    EXPECT_EQ(readBytes(settingsPath(list)), QByteArray("Kazoon song settings 2\r\nsong\t/s/a.mid\r\nadjust\t-3\t100\t100\r\n"));
     const SettingsRead read = readSongSettings(list);
     EXPECT_EQ(read.status, SettingsRead::Ok);
-    EXPECT_EQ(read.settings, (SongSettings{{"/s/a.mid", {-3, 100, 100}}}));
+    EXPECT_EQ(read.settings, (SongSettings{{"/s/a.mid", rec({-3, 100, 100})}}));
 
     writeBytes(settingsPath(list), "Kazoon song settings 1\r\nbroken\r\n");
     EXPECT_EQ(readSongSettings(list).status, SettingsRead::Damaged);
@@ -181,7 +237,8 @@ TEST_F(SongSettingsWindow, DialogSetsTheSongShowsItAndSavesItBesideTheList)
     w->mnuOverItem->trigger();
     EXPECT_FALSE(w->listModified);
     EXPECT_EQ(readBytes(path), before);
-    EXPECT_EQ(readBytes(settingsPath(path)), "Kazoon song settings 1\r\n2\t120\t100\t" + songs[0].toUtf8() + "\r\n");
+    EXPECT_EQ(readBytes(settingsPath(path)),
+              "Kazoon song settings 2\r\nsong\t" + songs[0].toUtf8() + "\r\nadjust\t2\t120\t100\r\n");
 
     // Cancel gives the song back what it had.
     setSong({-5, 60, 30}, false);

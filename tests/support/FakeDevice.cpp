@@ -49,6 +49,8 @@ void FakeDevice::Open(const std::string &fileName)
     adjust_ = {};
     notifyNext_ = true;
     muteNext_ = false;
+    countNext_ = 0;
+    clickDuringSong = false;
     notifyPending_ = false;
     mode_ = DeviceMode::Stopped;
 }
@@ -104,7 +106,9 @@ void FakeDevice::startPlay(bool notify)
     lastPlayNotify = notify;
     notifyNext_ = true;
     lastPlayMuted = muteNext_;
+    lastPlayCount = muteNext_ ? 0 : countNext_;
     muteNext_ = false;
+    countNext_ = 0;
     if (position_ >= playEnd_) {
         position_ = std::max(position_, playEnd_);
         mode_ = DeviceMode::Stopped;
@@ -152,6 +156,7 @@ void FakeDevice::Resume()
     muteNext_ = false;
     if (mode_ == DeviceMode::Paused) {
         lastPlayMuted = false;
+        lastPlayCount = countNext_ = 0;
         mode_ = DeviceMode::Playing;
         endNotified();
         notifyPending_ = notifyNext_;

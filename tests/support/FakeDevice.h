@@ -49,6 +49,9 @@ public:
     std::string openFile;        // empty when closed
     bool lastPlayNotify = false; // whether the last Play/Resume asked for notification
     bool lastPlayMuted = false;  // whether the last Play/Resume kept its note-ons back
+    int lastPlayCount = 0;       // the count-in bars of the last Play/Resume
+    bool clickDuringSong = false;
+    engine::ClickSettings click;
 
     // SequencerDevice
     void Open(const std::string &fileName) override;
@@ -68,8 +71,17 @@ public:
     std::int64_t EndPosition() const override { return endPosition_; }
     void SetMuteNotesNext(bool mute) override { muteNext_ = mute; }
     void SetAdjust(const engine::SongAdjust &adjust) override;
+    // Recorded as "SetSetupNext <messages>" when there is a set-up.
+    void SetSetupNext(std::shared_ptr<const engine::SetupMessages> setup) override
+    {
+        if (setup)
+            calls << QStringLiteral("SetSetupNext %1").arg(setup->messages.size());
+    }
     engine::SongAdjust Adjust() const override { return adjust_; }
     void Panic() override { calls << QStringLiteral("Panic"); }
+    void SetCountInNext(int bars) override { countNext_ = bars; }
+    void SetClickDuringSong(bool on) override { clickDuringSong = on; }
+    void SetClick(const engine::ClickSettings &settings) override { click = settings; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
 
@@ -95,6 +107,7 @@ private:
     bool endSet_ = false;
     bool notifyNext_ = true;
     bool muteNext_ = false;
+    int countNext_ = 0;
     bool notifyPending_ = false; // a notified command is running
     int generation_ = 0;
     std::vector<int> pending_;   // generations of posted notifications

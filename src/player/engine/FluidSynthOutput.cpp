@@ -144,6 +144,7 @@ FluidSynthOutput::FluidSynthOutput(const FluidSynthOptions &options, std::functi
         if (!applySetting(settings_, name, value))
             ignored_.push_back(name + "=" + value);
     fluid_settings_getnum(settings_, "synth.sample-rate", &sampleRate_);
+    click_.setSampleRate(sampleRate_);
     // Callbacks come once a period; a silence of several is a device that stopped.
     int periodSize = kDefaultAudioPeriodSize;
     fluid_settings_getint(settings_, "audio.period-size", &periodSize);
@@ -396,6 +397,16 @@ void FluidSynthOutput::render(int frames, float *left, float *right)
     if (Transport *transport = transport_.load())
         transport->cycle(blockStartUs_, endUs, *this);
     renderTo(frames);
+    if (split_.load()) {
+        // The song in mono on the right, so that the left carries the click alone.
+        for (int i = 0; i < frames; ++i) {
+            right[i] = 0.5f * (left[i] + right[i]);
+            left[i] = 0.0f;
+        }
+        click_.mix(left, nullptr, frames);
+    } else {
+        click_.mix(left, right, frames);
+    }
     samples_.store(start + frames);
     lastRenderUs_.store(wallNowUs());
     rendering_.store(false);
@@ -411,10 +422,20 @@ void FluidSynthOutput::renderTo(int frame)
     renderedFrames_ = frame;
 }
 
-bool FluidSynthOutput::send(std::span<const std::uint8_t> m, std::int64_t timeUs)
+int FluidSynthOutput::frameAt(std::int64_t timeUs) const
 {
     const auto offset = static_cast<int>(static_cast<double>(timeUs - blockStartUs_) * sampleRate_ / 1e6);
-    renderTo(std::clamp(offset, 0, blockFrames_));
+    return std::clamp(offset, 0, blockFrames_);
+}
+
+void FluidSynthOutput::soundClick(bool accent, int level, std::int64_t timeUs)
+{
+    click_.strike(frameAt(timeUs), accent, level);
+}
+
+bool FluidSynthOutput::send(std::span<const std::uint8_t> m, std::int64_t timeUs)
+{
+    renderTo(frameAt(timeUs));
     const int ch = m[0] & 0x0F;
     switch (m.size() >= 2 ? m[0] & 0xF0 : 0) {
     case 0x80:

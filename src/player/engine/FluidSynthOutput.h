@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/engine/Click.h"
 #include "player/engine/Output.h"
 #include "player/engine/OutputConfig.h"
 #include "player/engine/Transport.h"
@@ -84,6 +85,7 @@ public:
     std::int64_t stallLimitUs() const { return stallLimitUs_; }
     // The audio system and device, as the performer set them, for messages.
     std::string audioDeviceName() const;
+    void setClickSplit(bool split) override { split_.store(split); }
 
     // The audio callback's work: renders frames of stereo audio into left and
     // right (overwritten), sending the events due in them.
@@ -105,6 +107,9 @@ public:
 
 private:
     bool send(std::span<const std::uint8_t> message, std::int64_t timeUs) override;
+    bool soundsClicks() const override { return true; }
+    void soundClick(bool accent, int level, std::int64_t timeUs) override;
+    int frameAt(std::int64_t timeUs) const;
     void renderTo(int frame);
     static int audioCallback(void *self, int len, int nfx, float *fx[], int nout, float *out[]);
     bool startFileWriter();
@@ -131,6 +136,8 @@ private:
     float *left_ = nullptr, *right_ = nullptr;
     int blockFrames_ = 0, renderedFrames_ = 0;
     std::int64_t blockStartUs_ = 0;
+    std::atomic<bool> split_{false};
+    ClickSound click_; // audio thread
 
     // audio.driver=file: our own real-time renderer writing a WAV file.
     std::thread fileWriter_;

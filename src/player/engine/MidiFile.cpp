@@ -115,6 +115,8 @@ void readTrack(std::span<const std::uint8_t> chunk, Song &song, std::vector<Temp
             }
             if (type == 0x51 && n >= 3)
                 tempos.push_back({tick, bigEndian(data, 3)});
+            if (type == 0x58 && n >= 2 && song.metre.size() < kMaxTimeSignatures)
+                song.metre.push_back({tick, data[0], data[1]});
             if ((type == kTextEvent || type == kLyricEvent) && song.texts.size() < kMaxSongTexts
                 && n <= kMaxSongTextBytes - song.textData.size()) {
                 song.texts.push_back({tick, static_cast<std::uint32_t>(song.textData.size()),
@@ -224,6 +226,8 @@ Song parseMidiFile(std::span<const std::uint8_t> bytes)
     // the texts as the events are ordered.
     std::stable_sort(song.texts.begin(), song.texts.end(),
                      [](const SongText &a, const SongText &b) { return a.tick < b.tick; });
+    std::stable_sort(song.metre.begin(), song.metre.end(),
+                     [](const TimeSignature &a, const TimeSignature &b) { return a.tick < b.tick; });
 
     song.tempo = TempoMap(song.ppqn, std::move(tempos));
     // The end of the song is reached at a whole step so that Position = Length there.

@@ -28,6 +28,14 @@ struct SongText {
     std::uint8_t type;
 };
 
+// A time signature (FF 58): numerator over 2^denominatorPower.
+struct TimeSignature {
+    std::int64_t tick;
+    std::uint8_t numerator;
+    std::uint8_t denominatorPower;
+};
+inline constexpr std::size_t kMaxTimeSignatures = 65536;
+
 inline constexpr std::uint8_t kTextEvent = 0x01;
 inline constexpr std::uint8_t kLyricEvent = 0x05;
 // Text beyond these is dropped, so that a hostile file cannot make us hold
@@ -44,6 +52,7 @@ struct Song {
     std::int64_t endTick = 0; // the last End of Track
     std::vector<SongText> texts; // ordered like events
     std::vector<std::uint8_t> textData;
+    std::vector<TimeSignature> metre; // by tick; at equal ticks the last one counts
 
     std::span<const std::uint8_t> message(const SongEvent &e) const { return {data.data() + e.offset, e.size}; }
     std::span<const std::uint8_t> text(const SongText &t) const { return {textData.data() + t.offset, t.size}; }

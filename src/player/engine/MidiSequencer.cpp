@@ -47,6 +47,7 @@ std::unique_ptr<Output> MidiSequencer::setOutput(std::unique_ptr<Output> output)
     lostPending_ = false;
     error_ = 0;
     errorText_.clear();
+    output_->setClickSplit(click_.route == ClickSettings::Route::Split);
     output_->attach(&transport_);
     ++resetId_; // the new output starts from a known state too
     submit();
@@ -145,10 +146,13 @@ void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> cha
         request.toTick = playToTick_;
         request.chase = chase.get();
         request.muteNotes = playMuted_;
+        request.countBars = playCount_;
+        request.clickDuringSong = clickDuringSong_;
     }
     request.gmReset = gmReset_;
     request.panicId = panicId_;
     request.panicTick = panicTick_;
+    request.setup = setup_.get();
     std::uint64_t taken = 0;
     const std::uint64_t seq = transport_.submit(request, &taken);
     const std::uint64_t adopted = transport_.adoptedSeq();
@@ -156,7 +160,7 @@ void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> cha
     // it never took is released too, so that songs do not pile up behind an
     // output that never runs (no audio device).
     std::erase_if(retained_, [adopted, taken](const Retained &r) { return r.seq < adopted || r.seq > taken; });
-    retained_.push_back({seq, song_, std::move(chase)});
+    retained_.push_back({seq, song_, std::move(chase), setup_});
     output_->wake();
 }
 
@@ -181,6 +185,7 @@ void MidiSequencer::onPlayFinished(std::uint64_t playId)
 void MidiSequencer::Open(const std::string &fileName)
 {
     Close();
+    std::shared_ptr<const SetupMessages> setup = std::exchange(setupNext_, nullptr);
     try {
         song_ = std::make_shared<const Song>(loadMidiFile(fileName));
     } catch (const MidiFileError &e) {
@@ -198,8 +203,11 @@ void MidiSequencer::Open(const std::string &fileName)
     positionTick_ = 0;
     endArmed_ = false;
     muteNext_ = false;
+    countNext_ = 0;
+    clickDuringSong_ = false;
     adjust_ = {};
     transport_.setAdjust(adjust_);
+    setup_ = std::move(setup);
     ++resetId_;
     submit();
 }
@@ -211,6 +219,7 @@ void MidiSequencer::Close()
         return;
     halt();
     song_.reset();
+    setup_.reset();
     ++generation_;
     mode_ = DeviceMode::NotOpen;
     positionTick_ = 0;
@@ -253,15 +262,17 @@ void MidiSequencer::Play()
     beginCommand();
     const bool notify = std::exchange(notifyNext_, true);
     const bool mute = std::exchange(muteNext_, false);
+    const int count = std::exchange(countNext_, 0);
     std::int64_t to = songEndTick();
     if (std::exchange(endArmed_, false))
         to = toTick(endPosition_);
     halt();
-    startPlay(positionTick_, to, notify, mute);
+    startPlay(positionTick_, to, notify, mute, mute ? 0 : count);
 }
 
-void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute)
+void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute, int countBars)
 {
+    const bool wasDown = output_->error() != 0;
     if (!output_->recover()) {
         error_ = device_error::PortInUse;
         errorText_ = output_->errorText();
@@ -271,6 +282,9 @@ void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool n
     }
     error_ = 0; // a port that is back supersedes the report of its loss
     errorText_.clear();
+    if (setup_ && (wasDown || transport_.setupLost(resetId_)))
+        ++resetId_; // the instruments behind it missed the set-up
+
     if (fromTick >= toTick) {
         // Nothing to play: at the end already, or an end position behind us.
         positionTick_ = std::max(fromTick, std::min(toTick, songEndTick()));
@@ -282,6 +296,7 @@ void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool n
     playFromTick_ = fromTick;
     playToTick_ = toTick;
     playMuted_ = mute;
+    playCount_ = countBars;
     mode_ = DeviceMode::Playing;
     std::shared_ptr<const std::vector<std::uint32_t>> chase;
     if (fromTick > 0)
@@ -322,6 +337,7 @@ void MidiSequencer::Resume()
         Play(); // a stopped song cannot resume: it starts
         return;
     }
+    countNext_ = 0; // a pause goes on where it was, without a count
     beginCommand();
     const bool notify = std::exchange(notifyNext_, true);
     if (mode_ == DeviceMode::Playing) {
@@ -335,7 +351,7 @@ void MidiSequencer::Resume()
     }
     const std::int64_t to = playToTick_;
     halt();
-    startPlay(positionTick_, to, notify, false);
+    startPlay(positionTick_, to, notify, false, 0);
 }
 
 void MidiSequencer::SetAdjust(const SongAdjust &adjust)
@@ -362,6 +378,34 @@ void MidiSequencer::Panic()
         }
     }
     submit(std::move(state));
+}
+
+void MidiSequencer::ReplaceSetup(std::shared_ptr<const SetupMessages> setup)
+{
+    refresh();
+    if (!song_ || mode_ == DeviceMode::Playing || mode_ == DeviceMode::Paused)
+        return;
+    setup_ = std::move(setup);
+    ++resetId_; // the channels from a known state, then the new set-up
+    submit();
+}
+
+void MidiSequencer::SetClick(const ClickSettings &click)
+{
+    const bool wantPort = click.route == ClickSettings::Route::Port && !click.port.empty();
+    if (wantPort ? !clickPort_ || clickPort_->portName() != click.port : clickPort_ != nullptr) {
+        // The driver lets go of the transport while the click's port changes.
+        output_->attach(nullptr);
+        std::unique_ptr<PortOutput> old = std::move(clickPort_);
+        if (wantPort)
+            clickPort_ = std::make_unique<PortOutput>(click.port);
+        transport_.setClickPort(clickPort_ ? &clickPort_->sink() : nullptr);
+        output_->attach(&transport_);
+    }
+    click_ = click;
+    transport_.setClick(click);
+    output_->setClickSplit(click.route == ClickSettings::Route::Split);
+    output_->wake();
 }
 
 void MidiSequencer::SetEndPosition(std::int64_t position)

@@ -3,6 +3,7 @@
 #include "player/SequencerDevice.h"
 #include "player/engine/MidiFile.h"
 #include "player/engine/Output.h"
+#include "player/engine/PortOutput.h"
 #include "player/engine/Transport.h"
 
 #include <functional>
@@ -55,8 +56,16 @@ public:
     std::int64_t EndPosition() const override { return endPosition_; }
     void SetMuteNotesNext(bool mute) override { muteNext_ = mute; }
     void SetAdjust(const SongAdjust &adjust) override;
+    // The set-up also goes to a new output (setOutput) and to a port that
+    // comes back, while its song is open.
+    void SetSetupNext(std::shared_ptr<const SetupMessages> setup) override { setupNext_ = std::move(setup); }
+    void ReplaceSetup(std::shared_ptr<const SetupMessages> setup) override;
     SongAdjust Adjust() const override { return adjust_; }
     void Panic() override;
+    void SetCountInNext(int bars) override { countNext_ = bars; }
+    void SetClickDuringSong(bool on) override { clickDuringSong_ = on; }
+    void SetClick(const ClickSettings &click) override;
+    const ClickSettings &click() const { return click_; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
     std::shared_ptr<const Song> OpenSong() const override { return song_; }
@@ -68,7 +77,7 @@ private:
     std::int64_t currentTick() const;
     void halt();
     void lose();
-    void startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute);
+    void startPlay(std::int64_t fromTick, std::int64_t toTick, bool notify, bool mute, int countBars);
     void submit(std::shared_ptr<const std::vector<std::uint32_t>> chase = nullptr);
     void postCompletion();
     void onPlayFinished(std::uint64_t playId);
@@ -85,6 +94,7 @@ private:
         std::uint64_t seq;
         std::shared_ptr<const Song> song;
         std::shared_ptr<const std::vector<std::uint32_t>> chase;
+        std::shared_ptr<const SetupMessages> setup;
     };
     std::vector<Retained> retained_; // what the transport may still read
 
@@ -107,6 +117,12 @@ private:
     std::string errorText_;
     bool lostPending_ = false;
     bool gmReset_ = false;
+    std::shared_ptr<const SetupMessages> setupNext_, setup_; // setup_: the open song's
+    int countNext_ = 0;
+    int playCount_ = 0; // of the running play
+    bool clickDuringSong_ = false;
+    ClickSettings click_;
+    std::unique_ptr<PortOutput> clickPort_; // for ClickSettings::Route::Port
 };
 
 } // namespace kazoon::engine

@@ -32,6 +32,9 @@ public:
     // Tries to get a failed output going again (a port plugged back in) before
     // a play; returns whether it is usable.
     virtual bool recover() { return error() == 0; }
+    // The built-in synthesizer plays the song in mono on the right and the
+    // click alone on the left; other outputs have no such mode. UI thread.
+    virtual void setClickSplit(bool) {}
 };
 
 } // namespace kazoon::engine

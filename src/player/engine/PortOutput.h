@@ -34,6 +34,9 @@ public:
     bool alive() override { return !failed_; }
 
     const std::string &portName() const { return name_; }
+    // Sends to the port directly, for a transport that drives it from
+    // another output's clock (the click on a port of its own).
+    MidiSink &sink() { return *this; }
     // The ports there are now, for the settings.
     static std::vector<std::string> availablePorts();
     // The ports an RtMidi input or output sees, by name.

@@ -48,6 +48,13 @@ std::int64_t TempoMap::usToTick(std::int64_t us) const
     return saturate(s.tick + static_cast<__int128>(us - s.us) * ppqn_ / s.usPerQuarter);
 }
 
+std::uint32_t TempoMap::usPerQuarterAt(std::int64_t tick) const
+{
+    auto it = std::upper_bound(segments_.begin(), segments_.end(), std::max<std::int64_t>(tick, 0),
+                               [](std::int64_t t, const Segment &s) { return t < s.tick; });
+    return (it - 1)->usPerQuarter;
+}
+
 std::int64_t packSmpte24(std::int64_t us)
 {
     us = std::max<std::int64_t>(us, 0);

@@ -23,6 +23,8 @@ public:
     std::int64_t tickToUs(std::int64_t tick) const;
     // The last tick whose time is at or before us.
     std::int64_t usToTick(std::int64_t us) const;
+    // The tempo in force at a tick.
+    std::uint32_t usPerQuarterAt(std::int64_t tick) const;
 
     std::int64_t tickToStep(std::int64_t tick) const { return tick * 4 / ppqn_; }
     std::int64_t tickToStepCeil(std::int64_t tick) const { return (tick * 4 + ppqn_ - 1) / ppqn_; }

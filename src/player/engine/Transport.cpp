@@ -7,7 +7,17 @@ namespace kazoon::engine {
 
 namespace {
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+// How long a click sent as a note is held (less when the next click comes sooner).
+constexpr std::int64_t kClickNoteUs = 50'000;
+
+// A bank select or a program change: what chooses a channel's sound.
+bool choosesVoice(std::span<const std::uint8_t> m)
+{
+    return m.size() >= 2 && ((m[0] & 0xF0) == 0xC0 || ((m[0] & 0xF0) == 0xB0 && (m[1] == 0 || m[1] == 32)));
 }
+} // namespace
+
+void Transport::setClickPort(MidiSink *port) { clickPort_ = port; }
 
 std::uint64_t Transport::submit(const PlayRequest &request, std::uint64_t *taken)
 {
@@ -49,6 +59,8 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
     // Read after the request, so that a setting made before a play is there for its start.
     if (const std::uint32_t adjust = adjustWanted_.load(std::memory_order_acquire); adjust != adjuster_.adjust().pack())
         retune(SongAdjust::unpack(adjust), nowUs);
+    if (const std::uint32_t click = clickWanted_.load(std::memory_order_acquire); click != click_.pack())
+        click_ = ClickSettings::unpack(click);
     if (seq != adoptedSeq_.load(std::memory_order_relaxed)) {
         std::unique_lock lock(mutex_, std::try_to_lock);
         if (lock.owns_lock()) {
@@ -60,21 +72,37 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
             adoptedSeq_.store(adopted, std::memory_order_release);
         }
     }
+    if (setupPending_ && settledUs_ < untilUs)
+        sendSetup(std::max(nowUs, settledUs_));
     if (waiting_ && settledUs_ < untilUs) {
         waiting_ = false;
         begin(current_, std::max(nowUs, settledUs_));
     }
     while (playing_) {
-        if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_) {
-            const SongEvent &e = current_.song->events[cursor_];
-            const std::int64_t time = eventTime(e);
-            if (time >= untilUs)
+        const bool songDue = cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_;
+        const std::int64_t songAt = songDue ? eventTime(current_.song->events[cursor_]) : kNever;
+        const std::int64_t clickAt = nextClickUs();
+        const std::int64_t offAt = clickOff_ ? clickOff_->atUs : kNever;
+        if (offAt < untilUs && offAt <= clickAt && offAt <= songAt) {
+            clickOff(offAt);
+            continue;
+        }
+        if (clickAt < untilUs && clickAt <= songAt) {
+            if (!sendClick()) {
+                finish(current_.fromTick, true);
                 break;
+            }
+            continue;
+        }
+        if (songDue) {
+            if (songAt >= untilUs)
+                break;
+            const SongEvent &e = current_.song->events[cursor_];
             ++cursor_;
             const std::span<const std::uint8_t> m = current_.song->message(e);
             if (current_.muteNotes && m.size() >= 3 && (m[0] & 0xF0) == 0x90 && m[2] != 0)
                 continue;
-            if (!sendSong(m, time)) {
+            if (!sendSong(m, songAt)) {
                 finish(e.tick, true);
                 break;
             }
@@ -90,13 +118,93 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
 
 std::int64_t Transport::nextDueUs() const
 {
-    if (waiting_)
+    if (waiting_ || setupPending_)
         return settledUs_;
     if (!playing_)
         return kNever;
+    std::int64_t next = std::min(endUs_, nextClickUs());
+    if (clickOff_)
+        next = std::min(next, clickOff_->atUs);
     if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_)
-        return std::min(eventTime(current_.song->events[cursor_]), endUs_);
-    return endUs_;
+        next = std::min(next, eventTime(current_.song->events[cursor_]));
+    return next;
+}
+
+bool Transport::clicking() const
+{
+    if (current_.muteNotes)
+        return false;
+    switch (click_.route) {
+    case ClickSettings::Route::Off:
+        return false;
+    case ClickSettings::Route::Mix:
+        return true;
+    case ClickSettings::Route::Split:
+        return sink_ && sink_->soundsClicks(); // elsewhere no click may reach the audience
+    case ClickSettings::Route::Port:
+        return clickPort_ != nullptr;
+    }
+    return false;
+}
+
+std::int64_t Transport::nextClickUs() const
+{
+    if (!playing_ || !clicking())
+        return kNever;
+    if (countDone_ < count_.beats)
+        return clockAt(count_.clickSongUs(countDone_));
+    if (songClicks_ && beats_.tick() < std::min(stopTick_, current_.toTick))
+        return clockAt(current_.song->tempo.tickToUs(beats_.tick()));
+    return kNever;
+}
+
+bool Transport::sendClick()
+{
+    const std::int64_t at = nextClickUs();
+    const bool counting = countDone_ < count_.beats;
+    const bool accent = (counting ? count_.accent(countDone_) : beats_.accent()) && click_.accent;
+    if (counting)
+        ++countDone_;
+    else
+        beats_.next();
+    if (clickOff_)
+        clickOff(at);
+    MidiSink *port = nullptr;
+    switch (click_.route) {
+    case ClickSettings::Route::Off:
+        return true;
+    case ClickSettings::Route::Mix:
+    case ClickSettings::Route::Split:
+        if (sink_->soundsClicks()) {
+            sink_->soundClick(accent, click_.level, at);
+            return true;
+        }
+        if (click_.route == ClickSettings::Route::Split)
+            return true;
+        break;
+    case ClickSettings::Route::Port:
+        port = clickPort_;
+        break;
+    }
+    const std::array<std::uint8_t, 3> on = clickNoteOn(click_, accent);
+    if (on[2] == 0)
+        return true;
+    clickOff_ = ClickOff{at + kClickNoteUs, {std::uint8_t(0x80 | (on[0] & 0x0F)), on[1], 0}, port};
+    if (port) {
+        port->send(on, at); // a click port that fails leaves the song playing
+        return true;
+    }
+    return sendOut(on, at);
+}
+
+void Transport::clickOff(std::int64_t timeUs)
+{
+    const ClickOff off = *clickOff_;
+    clickOff_.reset();
+    if (off.port)
+        off.port->send(off.bytes, timeUs);
+    else
+        sendOut(off.bytes, timeUs);
 }
 
 void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
@@ -111,7 +219,13 @@ void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
     }
     if (newPanic)
         panic(nowUs);
-    if (newReset && request.gmReset) {
+    if (newReset) {
+        setupPending_ = request.setup != nullptr;
+        setupVoices_ = voiceChanged_ = 0;
+    }
+    if (newReset && request.setupOnly) {
+        settledUs_ = nowUs;
+    } else if (newReset && request.gmReset) {
         // The module resets every channel itself; anything sent while it is
         // busy with that may be lost, so the play waits.
         sendOut(kGmSystemOn, nowUs);
@@ -125,6 +239,8 @@ void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
         settledUs_ = nowUs; // a new output's clock may start anywhere
     }
     current_ = request;
+    if (setupPending_ && nowUs >= settledUs_)
+        sendSetup(nowUs);
     if (request.playId != 0 && newPlay && request.song)
         start(request, nowUs);
     else if (newPanic && playing_)
@@ -143,8 +259,12 @@ void Transport::start(const PlayRequest &request, std::int64_t nowUs)
 void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
 {
     const Song &song = *request.song;
-    // Whatever an earlier play left in the channels must not colour this one.
-    bool ok = resetChannels(touched_, nowUs);
+    // Whatever an earlier play left in the channels must not colour this one;
+    // what the set-up chose stays.
+    const std::uint16_t used = touched_;
+    bool ok = resetChannels(used, nowUs, setupVoices_ & ~voiceChanged_);
+    if (request.setup)
+        ok = restoreSetup(*request.setup, used, nowUs) && ok;
     // After a reset of the module itself the song's own level is not there yet.
     ok = adjuster_.volumes([&](std::span<const std::uint8_t> m) { return sendOut(m, nowUs); }) && ok;
     if (request.chase)
@@ -157,15 +277,63 @@ void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
     // At the end of the song everything left plays, including the note-offs on its last tick.
     stopTick_ = request.toTick >= song.endTick ? kNever : request.toTick;
     baseUs_ = song.tempo.tickToUs(request.fromTick);
-    originUs_ = nowUs;
     const int tempo = adjuster_.adjust().tempoPercent;
-    endUs_ = nowUs + clockUsFor(song.tempo.tickToUs(std::max(request.toTick, request.fromTick)) - baseUs_, tempo);
+    // The count runs over the rests before the first note; the song waits
+    // only for what they do not cover.
+    count_ = {};
+    countDone_ = 0;
+    std::int64_t waitUs = 0;
+    if (request.countBars > 0 && clicking()) {
+        count_ = planCountIn(song, request.fromTick, request.toTick, request.countBars);
+        const std::int64_t rests = count_.firstSongUs - baseUs_;
+        waitUs = clockUsFor(std::max<std::int64_t>(count_.beats * count_.beatSongUs - rests, 0), tempo);
+    }
+    songClicks_ = request.clickDuringSong;
+    beats_.start(song, request.fromTick);
+    originUs_ = nowUs + waitUs;
+    endUs_ = originUs_ + clockUsFor(song.tempo.tickToUs(std::max(request.toTick, request.fromTick)) - baseUs_, tempo);
     anchor_.publish({request.playId, originUs_, baseUs_, tempo});
     playing_ = true;
-    startedOriginUs_.store(nowUs, std::memory_order_relaxed);
+    startedOriginUs_.store(originUs_, std::memory_order_relaxed);
     startedPlayId_.store(request.playId, std::memory_order_release);
     if (!ok)
         finish(request.fromTick, true);
+}
+
+void Transport::sendSetup(std::int64_t timeUs)
+{
+    setupPending_ = false;
+    if (!current_.setup)
+        return;
+    const std::uint16_t touched = touched_;
+    bool ok = true;
+    for (const auto &m : current_.setup->messages)
+        ok = sendSong(m, timeUs) && ok;
+    if (!ok)
+        setupLostResetId_.store(current_.resetId);
+    // The set-up is where each start begins, not something a start undoes.
+    touched_ = touched;
+    setupVoices_ = current_.setup->voices;
+    voiceChanged_ = 0;
+}
+
+// After a start's reset: the set-up's controllers again, and its bank and
+// program where the song has chosen another.
+bool Transport::restoreSetup(const SetupMessages &setup, std::uint16_t mask, std::int64_t timeUs)
+{
+    bool ok = true;
+    for (int ch = 0; ch < 16; ++ch) {
+        if (!(mask & (1u << ch)))
+            continue;
+        const bool voice = voiceChanged_ & (1u << ch);
+        for (const auto &m : setup.channelMessages[static_cast<std::size_t>(ch)]) {
+            if (voice || !choosesVoice(m))
+                ok = sendSong(m, timeUs) && ok;
+        }
+    }
+    voiceChanged_ &= ~mask;
+    touched_ &= ~mask;
+    return ok;
 }
 
 void Transport::finish(std::int64_t tick, bool lost)
@@ -216,6 +384,8 @@ bool Transport::sendOut(std::span<const std::uint8_t> m, std::int64_t timeUs)
 
 bool Transport::sendSong(std::span<const std::uint8_t> m, std::int64_t timeUs)
 {
+    if (choosesVoice(m))
+        voiceChanged_ |= std::uint16_t(1u << (m[0] & 0x0F));
     const SongAdjuster::Out out = adjuster_.song(m);
     if (out.original && m[0] == 0xF0) {
         // A reset in the song puts the module's own level back: the song's follows.
@@ -236,8 +406,9 @@ bool Transport::sendSong(std::span<const std::uint8_t> m, std::int64_t timeUs)
 void Transport::retune(const SongAdjust &adjust, std::int64_t nowUs)
 {
     if (playing_) {
+        // During a count-in the song's start is still ahead: the wait follows the tempo too.
         const int old = adjuster_.adjust().tempoPercent;
-        baseUs_ += songUsFor(std::max<std::int64_t>(nowUs - originUs_, 0), old);
+        baseUs_ += songUsFor(nowUs - originUs_, old);
         originUs_ = nowUs;
         const std::int64_t endSongUs =
             current_.song->tempo.tickToUs(std::max(current_.toTick, current_.fromTick));
@@ -251,6 +422,9 @@ void Transport::retune(const SongAdjust &adjust, std::int64_t nowUs)
 bool Transport::silence(std::int64_t timeUs)
 {
     bool ok = true;
+    if (clickOff_ && clickOff_->port)
+        clickOff(timeUs);
+    clickOff_.reset(); // a click on the output's own channels is among the sounding notes
     for (int ch = 0; ch < 16; ++ch) {
         Channel &c = channels_[ch];
         for (int note = 0; note < 128; ++note) {
@@ -285,9 +459,14 @@ bool Transport::silence(std::int64_t timeUs)
 void Transport::panic(std::int64_t timeUs)
 {
     silence(timeUs);
+    if (clickOff_)
+        clickOff(timeUs);
     for (int ch = 0; ch < 16; ++ch)
-        for (const auto &m : panicMessages(ch))
+        for (const auto &m : panicMessages(ch)) {
             sendOut(m, timeUs);
+            if (clickPort_) // the click's own port may hold notes too
+                clickPort_->send(m, timeUs);
+        }
     for (Channel &c : channels_)
         c = Channel{};
     active_ = 0;
@@ -318,6 +497,7 @@ void Transport::restore(const PlayRequest &request, std::int64_t timeUs)
 }
 
 bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs)
+bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs, std::uint16_t keepVoices)
 {
     bool ok = true;
     for (int ch = 0; ch < 16; ++ch) {
@@ -335,7 +515,10 @@ bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs)
             {cc, 7, adjuster_.reset(ch)}, // volume and pan, which reset all controllers leaves alone
             {cc, 10, 64},
         };
+        const bool keepVoice = keepVoices & (1u << ch);
         for (const auto &m : messages) {
+            if (keepVoice && choosesVoice(m))
+                continue;
             const std::size_t size = (m[0] & 0xF0) == 0xC0 ? 2 : 3;
             ok = sendOut({m, size}, timeUs) && ok;
         }

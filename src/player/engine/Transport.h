@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/engine/InstrumentSetup.h"
+#include "player/engine/Click.h"
 #include "player/engine/MidiFile.h"
 #include "player/engine/SongAdjust.h"
 
@@ -19,6 +21,10 @@ class MidiSink {
 public:
     // Returns false when the output has failed (a port that vanished).
     virtual bool send(std::span<const std::uint8_t> message, std::int64_t timeUs) = 0;
+    // An output that makes the click's sound itself (the built-in
+    // synthesizer) says so and sounds one here; others get the click as notes.
+    virtual bool soundsClicks() const { return false; }
+    virtual void soundClick(bool /*accent*/, int /*level*/, std::int64_t /*timeUs*/) {}
 
 protected:
     ~MidiSink() = default;
@@ -41,6 +47,13 @@ struct PlayRequest {
     // as written.
     std::uint64_t panicId = 0;
     std::int64_t panicTick = 0;
+    // The instruments' set-up: goes out once with a new resetId, after the GM
+    // reset has settled and before any play; it stays the channels' starting
+    // state for every start until the next reset.
+    const SetupMessages *setup = nullptr;
+    bool setupOnly = false; // an output that plays no song: a new resetId sends the set-up alone
+    int countBars = 0;      // a count-in of this many bars before the song (not with muteNotes)
+    bool clickDuringSong = false; // the click goes on over the song's beats
 };
 
 // What silences one channel of any module, whatever it holds: pedals up,
@@ -79,9 +92,15 @@ public:
         bool lost; // the output failed
     };
     std::optional<Finish> finished(std::uint64_t playId) const;
+    // The set-up of this reset did not reach the output (it had failed).
+    bool setupLost(std::uint64_t resetId) const { return resetId != 0 && setupLostResetId_.load() == resetId; }
     // UI thread: the key, tempo and level from the next cycle on, for the
     // play running then and the ones after it.
     void setAdjust(const SongAdjust &adjust) { adjustWanted_.store(adjust.pack(), std::memory_order_release); }
+    // UI thread: where the click goes, from the next cycle on.
+    void setClick(const ClickSettings &click) { clickWanted_.store(click.pack(), std::memory_order_release); }
+    // Only while no driver runs the transport: where Route::Port clicks go (null: nowhere).
+    void setClickPort(MidiSink *port);
     // Where in the song (its own microseconds) a play that has started is at
     // this clock time.
     std::optional<std::int64_t> songUsAt(std::uint64_t playId, std::int64_t clockUs) const;
@@ -96,6 +115,8 @@ private:
     void adopt(const PlayRequest &request, std::int64_t nowUs);
     void start(const PlayRequest &request, std::int64_t nowUs);
     void begin(const PlayRequest &request, std::int64_t nowUs);
+    void sendSetup(std::int64_t timeUs);
+    bool restoreSetup(const SetupMessages &setup, std::uint16_t mask, std::int64_t timeUs);
     void finish(std::int64_t tick, bool lost);
     bool sendOut(std::span<const std::uint8_t> message, std::int64_t timeUs);
     bool sendSong(std::span<const std::uint8_t> message, std::int64_t timeUs);
@@ -103,11 +124,17 @@ private:
     bool silence(std::int64_t timeUs);
     void panic(std::int64_t timeUs);
     void restore(const PlayRequest &request, std::int64_t timeUs);
-    bool resetChannels(std::uint16_t mask, std::int64_t timeUs);
-    std::int64_t eventTime(const SongEvent &e) const
+    bool resetChannels(std::uint16_t mask, std::int64_t timeUs, std::uint16_t keepVoices = 0);
+    std::int64_t eventTime(const SongEvent &e) const { return clockAt(current_.song->tempo.tickToUs(e.tick)); }
+    // The clock time of a point in the playing song's own time.
+    std::int64_t clockAt(std::int64_t songUs) const
     {
-        return originUs_ + clockUsFor(current_.song->tempo.tickToUs(e.tick) - baseUs_, adjuster_.adjust().tempoPercent);
+        return originUs_ + clockUsFor(songUs - baseUs_, adjuster_.adjust().tempoPercent);
     }
+    bool clicking() const;
+    std::int64_t nextClickUs() const;
+    bool sendClick();
+    void clickOff(std::int64_t timeUs);
 
     FinishHook onFinish_;
 
@@ -122,7 +149,9 @@ private:
     std::atomic<std::uint64_t> finishedPlayId_{0};
     std::atomic<std::int64_t> finishedTick_{0};
     std::atomic<bool> finishedLost_{false};
+    std::atomic<std::uint64_t> setupLostResetId_{0};
     std::atomic<std::uint32_t> adjustWanted_{SongAdjust{}.pack()};
+    std::atomic<std::uint32_t> clickWanted_{ClickSettings{}.pack()};
     TempoAnchor anchor_;
 
     // Driver thread only.
@@ -131,10 +160,26 @@ private:
     bool playing_ = false;
     bool waiting_ = false;       // a play that starts once the module has settled after a GM reset
     std::int64_t settledUs_ = 0; // when it has
+    bool setupPending_ = false;  // the set-up goes out once the module has settled
+    std::uint16_t setupVoices_ = 0;  // channels whose sound the set-up chose
+    std::uint16_t voiceChanged_ = 0; // channels whose bank or program the song has changed since
     std::size_t cursor_ = 0;
     std::int64_t stopTick_ = 0; // events before this tick play
     std::int64_t originUs_ = 0, baseUs_ = 0, endUs_ = 0; // the clock at origin is the song's baseUs_
     SongAdjuster adjuster_;
+
+    ClickSettings click_;
+    MidiSink *clickPort_ = nullptr;
+    CountIn count_;
+    int countDone_ = 0; // count clicks sent
+    bool songClicks_ = false;
+    BeatCursor beats_;
+    struct ClickOff {
+        std::int64_t atUs = 0;
+        std::array<std::uint8_t, 3> bytes{};
+        MidiSink *port = nullptr; // null: the output's own
+    };
+    std::optional<ClickOff> clickOff_; // the note-off of the last click as notes
 
     struct Channel {
         std::array<std::uint8_t, 128> sounding{}; // note-ons without their note-off

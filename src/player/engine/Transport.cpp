@@ -496,7 +496,6 @@ void Transport::restore(const PlayRequest &request, std::int64_t timeUs)
     }
 }
 
-bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs)
 bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs, std::uint16_t keepVoices)
 {
     bool ok = true;

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 
 #include "app/Command.h"
+#include "player/SequencerDevice.h"
 #include "remote/MidiRemote.h"
 #include "remote/RemoteInput.h"
 #include "lyrics/TfrmWrd.h"
@@ -76,6 +77,7 @@ void TfrmMain::applyOptions(const OptionsChange &change)
         frmWrd->setBackColor(change.lyrics->backColor);
     }
     applyRemoteBindings(change.remote);
+    Player().SetMidiClockPort(change.midiClock.portInUse());
 
     if (change.folderRuleChanged)
         ResetLyricsCard();

@@ -1,5 +1,6 @@
 #include "options/LiveSettings.h"
 
+#include "options/MidiClockPage.h"
 #include "options/TfrmOption.h"
 
 namespace kazoon {
@@ -21,6 +22,11 @@ LyricsFolderRule LiveSettings::lyricsFolderRule() const
 {
     return options_ && options_->RadioWrd2->isChecked() ? LyricsFolderRule::OwnFolder
                                                         : LyricsFolderRule::BesideSong;
+}
+
+MidiClockOptions LiveSettings::midiClock() const
+{
+    return options_ ? options_->midiClockPage->inForce() : MidiClockOptions();
 }
 
 QString LiveSettings::lyricsFolder() const { return options_ ? options_->txtDir->text() : QString(); }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "options/MidiClockPage.h"
+
 namespace kazoon {
 
 class TfrmOption;
@@ -23,6 +25,7 @@ public:
     bool showWhileStopped() const; // lyrics stay visible while stopped
     LyricsFolderRule lyricsFolderRule() const;
     QString lyricsFolder() const; // for OwnFolder
+    MidiClockOptions midiClock() const; // in force (changed on OK)
 
 private:
     const TfrmOption *options_;

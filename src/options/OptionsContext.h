@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/Dialogs.h"
+#include "options/MidiClockPage.h"
 #include "remote/RemoteBindings.h"
 
 namespace kazoon {
@@ -49,6 +50,7 @@ struct OptionsChange {
     std::optional<LyricsDesign> lyrics; // the design for the lyrics window
     bool folderRuleChanged = false;     // the lyrics cards must be looked up again
     bool showWhileStopped = false;
+    MidiClockOptions midiClock;
     bool lessonAllowed = false;         // false withdraws lesson mode
     bool repeatAllowed = false;         // false withdraws the last song's mark
     RemoteBindings remote;

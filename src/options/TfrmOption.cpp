@@ -30,6 +30,7 @@
 #include "options/OutputPage.h"
 #include "options/PageLayout.h"
 #include "options/RemotePage.h"
+#include "options/MidiClockPage.h"
 #include "lyrics/TfrmWrd.h"
 
 namespace kazoon {
@@ -168,6 +169,9 @@ TfrmOption::TfrmOption(OptionsContext context, QWidget *parent)
     remotePage = new RemotePage(context_.remote, context_.remoteBindings, context_.setRemoteLearner);
     PageControl->addTab(remotePage, QStringLiteral("MIDIリモート"));
 
+    midiClockPage = new MidiClockPage([output = context_.output] { return output ? output->ports() : QStringList(); });
+    PageControl->addTab(midiClockPage, QStringLiteral("MIDIクロック"));
+
     // Controls without a caption of their own are named for screen readers.
     StepBar->setAccessibleName(QStringLiteral("スタンバイする Step の微調整"));
     txtBer->setAccessibleName(QStringLiteral("Step の微調整値"));
@@ -218,6 +222,7 @@ void TfrmOption::readSettings(const IniFile &ini)
     chkOnStop->setChecked(ini.readBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"), false));
     chkOnLsn->setChecked(ini.readBool(QStringLiteral("Lesson"), QStringLiteral("Set"), false));
     chkOnRep->setChecked(ini.readBool(QStringLiteral("Repeat"), QStringLiteral("Set"), false));
+    midiClockPage->readSettings(ini);
 }
 
 void TfrmOption::writeSettings(IniFile &ini) const
@@ -230,6 +235,7 @@ void TfrmOption::writeSettings(IniFile &ini) const
     ini.writeBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"), chkOnStop->isChecked());
     ini.writeBool(QStringLiteral("Lesson"), QStringLiteral("Set"), chkOnLsn->isChecked());
     ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"), chkOnRep->isChecked());
+    midiClockPage->writeSettings(ini);
 }
 
 void TfrmOption::RadioWrd1Click()
@@ -285,6 +291,7 @@ void TfrmOption::FormShow()
     savedRepeatLast = chkOnRep->isChecked();
     savedMuteStandby = chkOnMute->isChecked();
     outputPage->showCurrent();
+    midiClockPage->showCurrent();
     remotePage->showCurrent();
 }
 
@@ -402,6 +409,7 @@ void TfrmOption::OKBtnClick()
             context_.message(reason, kAppTitle, mb::IconStop);
         return;
     }
+    midiClockPage->accept();
     change_ = changeOnOk();
     accept();
 }
@@ -418,6 +426,7 @@ OptionsChange TfrmOption::changeOnOk() const
         change.lyrics = design;
     }
     const int mode = RadioWrd2->isChecked() ? 2 : 1;
+    change.midiClock = midiClockPage->inForce();
     change.folderRuleChanged = folderRuleChanged(savedFolderMode, savedFolderPath, mode, txtDir->text());
     change.showWhileStopped = chkOnStop->isChecked();
     change.lessonAllowed = chkOnLsn->isChecked();

@@ -18,6 +18,7 @@ namespace kazoon {
 class IniFile;
 class OutputPage;
 class RemotePage;
+class MidiClockPage;
 
 // The options dialog. Its check boxes, radio buttons, step bar and folder
 // field are the program's live settings; the rest of the program reads them
@@ -74,6 +75,8 @@ public:
     // The sound output page and the MIDI remote page.
     OutputPage *outputPage = nullptr;
     RemotePage *remotePage = nullptr;
+
+    MidiClockPage *midiClockPage = nullptr;
 
     // The lyrics colours waiting for OK, in their stored form.
     int pendingForeColor() const { return pendingForeColor_; }

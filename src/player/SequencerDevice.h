@@ -76,6 +76,8 @@ public:
     virtual void SetClickDuringSong(bool on) = 0;
     // Where the click goes, for every song from now on.
     virtual void SetClick(const engine::ClickSettings &click) = 0;
+    // The port that gets the MIDI clock of every song from now on; empty: none.
+    virtual void SetMidiClockPort(const std::string & /*port*/) {}
 
     virtual int Error() const = 0;
     virtual std::string ErrorText() const = 0;

@@ -71,7 +71,7 @@ void MidiSequencer::beginCommand()
     if (lostPending_) {
         lostPending_ = false;
         error_ = device_error::PortInUse;
-        errorText_ = output_->errorText();
+        errorText_ = output_->error() == 0 && clockLost() ? midiClockPort_->errorText() : output_->errorText();
     }
 }
 
@@ -85,7 +85,7 @@ void MidiSequencer::refresh()
         positionTick_ = finish->tick;
         if (finish->lost)
             lose();
-    } else if (!output_->alive()) {
+    } else if (!output_->alive() || (clockLost() && !playMuted_)) {
         // The output died without a failed send: stop where the sound stopped.
         positionTick_ = currentTick();
         mode_ = DeviceMode::Stopped;
@@ -105,7 +105,7 @@ void MidiSequencer::lose()
 {
     lostPending_ = true;
     error_ = device_error::PortInUse;
-    errorText_ = output_->errorText();
+    errorText_ = output_->error() == 0 && clockLost() ? midiClockPort_->errorText() : output_->errorText();
 }
 
 std::int64_t MidiSequencer::currentTick() const
@@ -273,6 +273,15 @@ void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool n
             postCompletion();
         return;
     }
+    // The clock's port is refused like the song's: a drum machine left
+    // standing would be no better than a silent song.
+    if (midiClockPort_ && !mute && !midiClockPort_->recover()) {
+        error_ = device_error::PortInUse;
+        errorText_ = midiClockPort_->errorText();
+        if (notify)
+            postCompletion();
+        return;
+    }
     error_ = 0; // a port that is back supersedes the report of its loss
     errorText_.clear();
     if (fromTick >= toTick) {
@@ -368,6 +377,31 @@ void MidiSequencer::SetClick(const ClickSettings &click)
     click_ = click;
     transport_.setClick(click);
     output_->setClickSplit(click.route == ClickSettings::Route::Split);
+    output_->wake();
+}
+
+void MidiSequencer::SetMidiClockPort(const std::string &port)
+{
+    if (port.empty() ? !midiClockPort_ : midiClockPort_ && midiClockPort_->portName() == port)
+        return;
+    // The driver lets go of the transport while the clock's port changes; a
+    // play goes on, its clock stopped on the old port.
+    output_->attach(nullptr);
+    transport_.setMidiClockPort(nullptr);
+    std::unique_ptr<PortOutput> old = std::exchange(midiClockPort_, nullptr);
+    if (!port.empty())
+        midiClockPort_ = std::make_unique<PortOutput>(port);
+    transport_.setMidiClockPort(midiClockPort_ ? &midiClockPort_->sink() : nullptr);
+    output_->attach(&transport_);
+    output_->wake();
+}
+
+void MidiSequencer::setMidiClockSink(MidiSink *sink)
+{
+    output_->attach(nullptr);
+    midiClockPort_.reset();
+    transport_.setMidiClockPort(sink);
+    output_->attach(&transport_);
     output_->wake();
 }
 

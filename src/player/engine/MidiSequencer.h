@@ -61,6 +61,9 @@ public:
     void SetClickDuringSong(bool on) override { clickDuringSong_ = on; }
     void SetClick(const ClickSettings &click) override;
     const ClickSettings &click() const { return click_; }
+    void SetMidiClockPort(const std::string &port) override;
+    // Sends the clock to this sink instead of a port (tests, the benchmark); null: none.
+    void setMidiClockSink(MidiSink *sink);
     int Error() const override { return error_; }
     std::string ErrorText() const override;
 
@@ -114,6 +117,8 @@ private:
     bool clickDuringSong_ = false;
     ClickSettings click_;
     std::unique_ptr<PortOutput> clickPort_; // for ClickSettings::Route::Port
+    std::unique_ptr<PortOutput> midiClockPort_;
+    bool clockLost() const { return midiClockPort_ && !midiClockPort_->alive(); }
 };
 
 } // namespace kazoon::engine

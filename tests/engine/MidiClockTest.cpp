@@ -303,5 +303,27 @@ TEST(MidiClock, APortThatFailsEndsThePlayAndLeavesNothingSounding)
     EXPECT_EQ(sound.sounding(), 0);
 }
 
+TEST(MidiClock, APortThatIsNotThereRefusesThePlayAsTheSongsOutputWould)
+{
+    Rig rig;
+    rig.sequencer.SetMidiClockPort("Kazoon test: no such port");
+    rig.sequencer.Open(steadySong());
+    rig.advanceMs(5);
+    rig.output->take();
+    rig.sequencer.Play();
+    rig.advanceMs(1000);
+    EXPECT_EQ(rig.sequencer.Error(), device_error::PortInUse);
+    EXPECT_FALSE(rig.sequencer.ErrorText().empty());
+    EXPECT_EQ(rig.sequencer.Mode(), DeviceMode::Stopped);
+    EXPECT_TRUE(noteOns(rig.output->take()).empty());
+
+    // Without the clock the song plays.
+    rig.sequencer.SetMidiClockPort("");
+    rig.sequencer.Play();
+    rig.advanceMs(1000);
+    EXPECT_EQ(rig.sequencer.Error(), 0);
+    EXPECT_FALSE(noteOns(rig.output->take()).empty());
+}
+
 } // namespace
 } // namespace kazoon::engine::test

@@ -16,6 +16,7 @@
 #include "lyrics/TfrmWrd.h"
 #include "options/OutputPage.h"
 #include "options/RemotePage.h"
+#include "options/MidiClockPage.h"
 #include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
 #include "support/TestApp.h"
@@ -365,9 +366,10 @@ TEST_F(OptionDialog, EveryControlHasANameForScreenReadersAndTheWindowItsCaption)
 {
     start();
     EXPECT_EQ(dlg->windowTitle(), "オプション");
-    EXPECT_EQ(dlg->PageControl->count(), 4);
+    EXPECT_EQ(dlg->PageControl->count(), 5);
     EXPECT_EQ(dlg->PageControl->tabText(2), "MIDI出力");
     EXPECT_EQ(dlg->PageControl->tabText(3), "MIDIリモート");
+    EXPECT_EQ(dlg->PageControl->tabText(dlg->PageControl->indexOf(dlg->midiClockPage)), "MIDIクロック");
     // The standby's sound is chosen beside its step, on the first page.
     EXPECT_EQ(dlg->chkOnMute->text(), "スタンバイ中は音を出さない");
     EXPECT_TRUE(dlg->PageControl->widget(0)->isAncestorOf(dlg->chkOnMute));

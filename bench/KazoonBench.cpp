@@ -188,6 +188,87 @@ void measureJitter(const std::string &song)
     print("rt_priority", recording.driver().realTimePriority() ? 1 : 0);
 }
 
+// The click through the real-time driver: a count-in of two bars and the
+// click over every beat of the dense song, mixed into its output as notes.
+//   jitter_p99_us_click: the song's own jitter with the click on;
+//   click_offset_us_p99 / _max: each click as sent against its beat on the
+//       tempo map, counted from where the song's top fell (a minute of song);
+//   click_due_offset_us_max: the time the engine meant each click for against
+//       that beat (the scheduling itself, without the driver's wake-up);
+//   count_to_song_us_max: over 10 starts, how far the last count click to the
+//       song's first note is from one beat.
+// The dense song plays wood blocks on the drum channel too, at velocity 90:
+// the click at full level is told apart by its velocities.
+bool isClick(const RecordingOutput::Message &m)
+{
+    return m.bytes[0] == 0x99 && (m.bytes[2] == 127 || m.bytes[2] == 95)
+           && (m.bytes[1] == kClickNote || m.bytes[1] == kAccentNote);
+}
+
+void measureClick(const std::string &song)
+{
+    constexpr std::int64_t kBeatUs = 500'000; // the dense song's 120 per minute
+    auto output = std::make_unique<RecordingOutput>(Driver::Mode::RealTime);
+    RecordingOutput &recording = *output;
+    MidiSequencer seq(std::move(output), ignorePosts());
+    ClickSettings click;
+    click.route = ClickSettings::Route::Mix;
+    click.level = ClickSettings::kMaxLevel;
+    seq.SetClick(click);
+    seq.Open(song);
+    seq.SetClickDuringSong(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    recording.take();
+    recording.reserve(200000);
+    seq.SetCountInNext(2);
+    seq.Play();
+    while (seq.Mode() == DeviceMode::Playing)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto messages = recording.messages();
+    std::vector<std::int64_t> lateness, offsets, dueOffsets;
+    std::int64_t top = -1; // the clock time of the song's tick 0: its first note's due time
+    for (const auto &m : messages)
+        if (!isClick(m) && (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] != 0) {
+            if (top < 0)
+                top = m.dueUs;
+            lateness.push_back(std::max<std::int64_t>(m.sentUs - m.dueUs, 0));
+        }
+    std::int64_t k = -8; // two bars of count before the top
+    for (const auto &m : messages)
+        if (isClick(m)) {
+            const std::int64_t beat = top + k++ * kBeatUs;
+            offsets.push_back(std::abs(m.sentUs - beat));
+            dueOffsets.push_back(std::abs(m.dueUs - beat));
+        }
+    print("jitter_p99_us_click", percentile(lateness, 0.99));
+    print("click_offset_us_p99", percentile(offsets, 0.99));
+    print("click_offset_us_max", percentile(offsets, 1.0));
+    print("click_due_offset_us_max", percentile(dueOffsets, 1.0));
+    print("clicks", static_cast<double>(offsets.size()));
+
+    seq.SetClickDuringSong(false);
+    std::vector<std::int64_t> countToSong;
+    for (int i = 0; i < 10; ++i) {
+        seq.Stop();
+        seq.SeekToStart();
+        recording.take();
+        seq.SetCountInNext(1);
+        seq.Play();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+        std::int64_t lastClick = -1, firstNote = -1;
+        for (const auto &m : recording.messages()) {
+            if (isClick(m))
+                lastClick = m.sentUs;
+            else if (firstNote < 0 && (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] != 0)
+                firstNote = m.sentUs;
+        }
+        if (lastClick >= 0 && firstNote >= 0)
+            countToSong.push_back(std::abs(firstNote - lastClick - kBeatUs));
+    }
+    seq.Stop();
+    print("count_to_song_us_max", percentile(countToSong, 1.0));
+}
+
 struct FluidRun {
     std::map<int, std::vector<std::int64_t>> noteOnTimes; // per channel, in order
 };
@@ -340,6 +421,9 @@ int main(int argc, char **argv)
     const std::string song = denseSong(20, "twenty-seconds.mid");
     measureStartLatency(song);
     measureJitter(song);
+    const std::string minute = denseSong(60, "one-minute.mid");
+    measureClick(minute);
+    std::remove(minute.c_str());
     measureFluidJitter(song);
     measurePlatformWake();
     std::vector<std::string> songs(argv + 1, argv + argc);

@@ -22,7 +22,9 @@
 //   lesson_wrap_ms_p50 / lesson_wrap_ms_max: the time of the end flag to the
 //       first event of the next pass of a lesson passage, over 20 wraps.
 //   The medley and QS figures again with "_adjusted": every song with its own
-//       key, tempo and level (+2, 110 %, 80 %) from the file beside the list.
+//       key, tempo and level (+2, 110 %, 80 %) from the file beside the list;
+//       and with "_click": the click mixed into the song over every beat, and a
+//       count-in of a bar (which the medley's songs that run on do not get).
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -99,19 +101,34 @@ bool isNoteOff(const engine::RecordingOutput::Message &m)
 
 constexpr engine::SongAdjust kShowAdjust{2, 110, 80};
 
-// Gives every song the show's settings, in the file beside the list.
-void writeAdjusts(test::EngineShow &rig, const QStringList &songs)
+enum class Variant { Plain, Adjusted, Click };
+
+const char *suffixOf(Variant v) { return v == Variant::Adjusted ? "_adjusted" : v == Variant::Click ? "_click" : ""; }
+
+// Gives every song the show's settings, in the file beside the list: its
+// key, tempo and level, or the click over it.
+void writeSongSettings(test::EngineShow &rig, const QStringList &songs, Variant variant)
 {
+    if (variant == Variant::Plain)
+        return;
     songlist::SongSettings settings;
     for (const QString &song : songs)
-        settings.insert(song, songlist::SongRecord{kShowAdjust, {}, {}});
+        settings.insert(song, variant == Variant::Adjusted
+                                  ? songlist::SongRecord{kShowAdjust, {}, {}}
+                                  : songlist::SongRecord{{}, {songlist::SongCount::kDefaultBars, true}, {}});
     rig.app.makeFile(QStringLiteral("show.mnu.kzs"), songlist::serialiseSongSettings(settings));
 }
 
-void medleyGap(bool adjusted)
+QString clickSettings(Variant variant)
+{
+    return variant == Variant::Click ? QStringLiteral("[Click]\r\nRoute=mix\r\nCount=1\r\n") : QString();
+}
+
+void medleyGap(Variant variant)
 {
     constexpr int transitions = 20;
-    const char *suffix = adjusted ? "_adjusted" : "";
+    const bool adjusted = variant == Variant::Adjusted;
+    const char *suffix = suffixOf(variant);
     const int shift = adjusted ? kShowAdjust.transpose : 0;
     test::EngineShow rig(engine::Driver::Mode::RealTime);
     QStringList entries, songs;
@@ -121,8 +138,9 @@ void medleyGap(bool adjusted)
         entries << QStringLiteral("%1 %2").arg(i < transitions ? 1 : 0).arg(song);
         songs << song;
     }
-    if (adjusted)
-        writeAdjusts(rig, songs);
+    writeSongSettings(rig, songs, variant);
+    if (variant == Variant::Click)
+        rig.app.writeSettings(clickSettings(variant));
     TfrmMain *m = rig.open(entries);
     m->ButtonPlayClick();
     if (!runUntil([&] { return m->songIndex == transitions && !m->playing; }, 60'000)) {
@@ -148,16 +166,15 @@ void medleyGap(bool adjusted)
                 gaps.empty() ? 0.0 : *std::max_element(gaps.begin(), gaps.end()));
 }
 
-void qsStartLatency(bool adjusted)
+void qsStartLatency(Variant variant)
 {
     constexpr int samples = 100;
-    const char *suffix = adjusted ? "_adjusted" : "";
+    const char *suffix = suffixOf(variant);
     test::EngineShow rig(engine::Driver::Mode::RealTime);
     const QString song = rig.app.path(QStringLiteral("qs.mid"));
     test::writeQuarterNotes(song, 60, 4, 960); // a step is about 16 ms, so a standby run takes a quarter second
-    if (adjusted)
-        writeAdjusts(rig, {song});
-    rig.app.writeSettings(QStringLiteral("[QS_Mode]\r\nSet=1\r\n"));
+    writeSongSettings(rig, {song}, variant);
+    rig.app.writeSettings(QStringLiteral("[QS_Mode]\r\nSet=1\r\n") + clickSettings(variant));
     TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
     std::vector<double> latencies;
     for (int i = 0; i < samples; ++i) {
@@ -389,12 +406,14 @@ int main(int argc, char **argv)
     const QStringList only = app.arguments().mid(1);
     const auto wanted = [&](const char *name) { return only.isEmpty() || only.contains(QLatin1String(name)); };
     if (wanted("medley")) {
-        medleyGap(false);
-        medleyGap(true);
+        medleyGap(Variant::Plain);
+        medleyGap(Variant::Adjusted);
+        medleyGap(Variant::Click);
     }
     if (wanted("qs")) {
-        qsStartLatency(false);
-        qsStartLatency(true);
+        qsStartLatency(Variant::Plain);
+        qsStartLatency(Variant::Adjusted);
+        qsStartLatency(Variant::Click);
     }
     if (wanted("remote"))
         remoteStartLatency();

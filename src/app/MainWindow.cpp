@@ -417,6 +417,7 @@ void TfrmMain::attachWindows(TfrmWrdDir *wrdDir, TfrmOption *option, TfrmSelect 
     frmAbout = about;
     if (option)
         Player().SetMidiClockPort(liveSettings().midiClock().portInUse());
+        Player().SetClick(liveSettings().click().click);
 }
 
 int TfrmMain::showMessage(const QString &text, const QString &caption, int flags)

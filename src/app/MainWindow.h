@@ -273,6 +273,7 @@ private:
     // (app/SongSettingsCommands.cpp).
     void buildSongSettingsCommands();
     SongSettingsHost songSettingsHost();
+    void armCountIn();
     // The window's side of the show recorder (app/ShowRecovery.cpp).
     ShowHost showHost();
 

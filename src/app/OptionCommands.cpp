@@ -78,6 +78,7 @@ void TfrmMain::applyOptions(const OptionsChange &change)
     }
     applyRemoteBindings(change.remote);
     Player().SetMidiClockPort(change.midiClock.portInUse());
+    Player().SetClick(change.click.click);
 
     if (change.folderRuleChanged)
         ResetLyricsCard();

@@ -5,6 +5,7 @@
 
 #include "app/Command.h"
 #include "app/MainWindow.h"
+#include "options/LiveSettings.h"
 #include "player/PlayerRules.h"
 #include "player/SequencerDevice.h"
 #include "songlist/CheckListBox.h"
@@ -61,6 +62,11 @@ SongSettingsHost TfrmMain::songSettingsHost()
         return dev.Adjust();
     };
     host.playerAdjust = [this] { return Player().Adjust(); };
+    host.defaultCountBars = [this] { return liveSettings().click().countBars; };
+    host.applyClick = [this](bool clickDuringSong) {
+        if (songLoaded)
+            Player().SetClickDuringSong(clickDuringSong);
+    };
     host.listChanged = [this] { listModified = true; };
     host.listRows = [this] { return lstLive->count(); };
     host.setBadge = [this](int row, const QString &badge) { lstLive->setBadge(row, badge); };
@@ -68,6 +74,22 @@ SongSettingsHost TfrmMain::songSettingsHost()
         return showMessage(text, caption, flags);
     };
     return host;
+}
+
+} // namespace kazoon
+
+namespace kazoon {
+
+// A count leads into a start from the top or from the standby point. A song
+// that runs on from the one before, a restart after a seek and a lesson
+// passage start without one.
+void TfrmMain::armCountIn()
+{
+    if (lessonMode || !songLoaded)
+        return;
+    SequencerDevice &dev = Player();
+    if (playerState == StandbyDone || (playerState == Ready && dev.Position() == 0))
+        dev.SetCountInNext(songSettings_->countBars(songFileName));
 }
 
 } // namespace kazoon

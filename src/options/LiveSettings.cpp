@@ -1,6 +1,7 @@
 #include "options/LiveSettings.h"
 
 #include "options/MidiClockPage.h"
+#include "options/ClickPage.h"
 #include "options/TfrmOption.h"
 
 namespace kazoon {
@@ -30,5 +31,11 @@ MidiClockOptions LiveSettings::midiClock() const
 }
 
 QString LiveSettings::lyricsFolder() const { return options_ ? options_->txtDir->text() : QString(); }
+
+} // namespace kazoon
+
+namespace kazoon {
+
+ClickOptions LiveSettings::click() const { return options_ ? options_->clickPage->inForce() : ClickOptions(); }
 
 } // namespace kazoon

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "options/MidiClockPage.h"
+#include "options/ClickOptions.h"
 
 namespace kazoon {
 
@@ -26,6 +27,7 @@ public:
     LyricsFolderRule lyricsFolderRule() const;
     QString lyricsFolder() const; // for OwnFolder
     MidiClockOptions midiClock() const; // in force (changed on OK)
+    ClickOptions click() const;   // in force (changed on OK)
 
 private:
     const TfrmOption *options_;

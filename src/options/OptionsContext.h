@@ -9,6 +9,7 @@
 
 #include "app/Dialogs.h"
 #include "options/MidiClockPage.h"
+#include "options/ClickOptions.h"
 #include "remote/RemoteBindings.h"
 
 namespace kazoon {
@@ -54,6 +55,7 @@ struct OptionsChange {
     bool lessonAllowed = false;         // false withdraws lesson mode
     bool repeatAllowed = false;         // false withdraws the last song's mark
     RemoteBindings remote;
+    ClickOptions click;
 };
 
 } // namespace kazoon

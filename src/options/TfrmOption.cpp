@@ -29,6 +29,7 @@
 #include "remote/RemoteInput.h"
 #include "options/OutputPage.h"
 #include "options/PageLayout.h"
+#include "options/ClickPage.h"
 #include "options/RemotePage.h"
 #include "options/MidiClockPage.h"
 #include "lyrics/TfrmWrd.h"
@@ -168,6 +169,8 @@ TfrmOption::TfrmOption(OptionsContext context, QWidget *parent)
     PageControl->addTab(outputPage, QStringLiteral("MIDI出力"));
     remotePage = new RemotePage(context_.remote, context_.remoteBindings, context_.setRemoteLearner);
     PageControl->addTab(remotePage, QStringLiteral("MIDIリモート"));
+    clickPage = new ClickPage([output = context_.output] { return output ? output->ports() : QStringList(); });
+    PageControl->addTab(clickPage, QStringLiteral("クリック"));
 
     midiClockPage = new MidiClockPage([output = context_.output] { return output ? output->ports() : QStringList(); });
     PageControl->addTab(midiClockPage, QStringLiteral("MIDIクロック"));
@@ -222,6 +225,7 @@ void TfrmOption::readSettings(const IniFile &ini)
     chkOnStop->setChecked(ini.readBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"), false));
     chkOnLsn->setChecked(ini.readBool(QStringLiteral("Lesson"), QStringLiteral("Set"), false));
     chkOnRep->setChecked(ini.readBool(QStringLiteral("Repeat"), QStringLiteral("Set"), false));
+    clickPage->readSettings(ini);
     midiClockPage->readSettings(ini);
 }
 
@@ -235,6 +239,7 @@ void TfrmOption::writeSettings(IniFile &ini) const
     ini.writeBool(QStringLiteral("Words"), QStringLiteral("Ind_Option"), chkOnStop->isChecked());
     ini.writeBool(QStringLiteral("Lesson"), QStringLiteral("Set"), chkOnLsn->isChecked());
     ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"), chkOnRep->isChecked());
+    clickPage->writeSettings(ini);
     midiClockPage->writeSettings(ini);
 }
 
@@ -293,6 +298,7 @@ void TfrmOption::FormShow()
     outputPage->showCurrent();
     midiClockPage->showCurrent();
     remotePage->showCurrent();
+    clickPage->showCurrent();
 }
 
 void TfrmOption::setPendingColors(int fore, int back)
@@ -409,6 +415,7 @@ void TfrmOption::OKBtnClick()
             context_.message(reason, kAppTitle, mb::IconStop);
         return;
     }
+    clickPage->accept();
     midiClockPage->accept();
     change_ = changeOnOk();
     accept();
@@ -432,6 +439,7 @@ OptionsChange TfrmOption::changeOnOk() const
     change.lessonAllowed = chkOnLsn->isChecked();
     change.repeatAllowed = chkOnRep->isChecked();
     change.remote = remotePage->bindings();
+    change.click = clickPage->inForce();
     return change;
 }
 

@@ -16,6 +16,7 @@
 namespace kazoon {
 
 class IniFile;
+class ClickPage;
 class OutputPage;
 class RemotePage;
 class MidiClockPage;
@@ -75,6 +76,7 @@ public:
     // The sound output page and the MIDI remote page.
     OutputPage *outputPage = nullptr;
     RemotePage *remotePage = nullptr;
+    ClickPage *clickPage = nullptr;
 
     MidiClockPage *midiClockPage = nullptr;
 

@@ -16,6 +16,7 @@ namespace kazoon {
 void TfrmMain::ButtonPlayClick()
 {
     SequencerDevice &dev = Player();
+    armCountIn();
     if (playerState == StandbyDone) {
         dev.SetNotifyNext(true);
         dev.Resume();

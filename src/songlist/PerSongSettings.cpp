@@ -33,15 +33,17 @@ void PerSongSettings::edit(const QString &path)
     trial.apply = [this](const engine::SongAdjust &adjust) { apply(adjust); };
     trial.play = host_.play;
     TfrmSong dialog(std::move(trial), path, before, dialogParent_);
+    dialog.setCount(settings_.value(path).count, host_.defaultCountBars ? host_.defaultCountBars() : 0);
     if (dialogs_->exec(&dialog) != QDialog::Accepted) {
         if (isLoaded(path))
             apply(heard);
         return;
     }
-    const engine::SongAdjust after = dialog.adjust();
-    if (after != before) {
-        songlist::SongRecord record = settings_.value(path);
-        record.adjust = after;
+    songlist::SongRecord record = settings_.value(path);
+    const songlist::SongRecord old = record;
+    record.adjust = dialog.adjust();
+    record.count = dialog.count();
+    if (record != old) {
         if (record.neutral())
             settings_.remove(path);
         else
@@ -49,8 +51,24 @@ void PerSongSettings::edit(const QString &path)
         host_.listChanged();
     }
     if (isLoaded(path))
-        apply(after);
+        applyStored(path);
     show();
+}
+
+void PerSongSettings::applyStored(const QString &songPath)
+{
+    const songlist::SongRecord record = settings_.value(songPath);
+    apply(record.adjust);
+    if (host_.applyClick)
+        host_.applyClick(record.count.clickDuringSong);
+}
+
+int PerSongSettings::countBars(const QString &songPath) const
+{
+    const int bars = settings_.value(songPath).count.bars;
+    if (bars != songlist::SongCount::kDefaultBars)
+        return bars;
+    return host_.defaultCountBars ? host_.defaultCountBars() : 0;
 }
 
 void PerSongSettings::apply(const engine::SongAdjust &adjust)

@@ -30,6 +30,10 @@ struct SongSettingsHost {
     std::function<std::optional<engine::SongAdjust>(const engine::SongAdjust &)> applyToPlayer;
     // What the player plays the loaded song with now.
     std::function<engine::SongAdjust()> playerAdjust;
+    // The count-in bars of songs without their own (null: none).
+    std::function<int()> defaultCountBars;
+    // Gives the loaded song its click over the song (null: nothing to do).
+    std::function<void(bool clickDuringSong)> applyClick;
     // The list has changes to save.
     std::function<void()> listChanged;
     // The badge of row i of the list, and how many rows it has.
@@ -57,7 +61,9 @@ public:
     // Gives the loaded song these settings on the player and shows them.
     void apply(const engine::SongAdjust &adjust);
     // Gives the song just loaded its stored settings.
-    void applyStored(const QString &songPath) { apply(settings_.value(songPath).adjust); }
+    void applyStored(const QString &songPath);
+    // The count-in bars before the song, its own or the default.
+    int countBars(const QString &songPath) const;
     // The settings at a glance beside each song of the list.
     void show();
     // No song loaded: the panel shows no settings.

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <algorithm>
 
 #include "app/Fonts.h"
 #include "app/ShortText.h"
@@ -69,6 +70,16 @@ TfrmSong::TfrmSong(SongTrial trial, const QString &songPath, const engine::SongA
     row(1, QStringLiteral("キー(&K):"), spnKey, QStringLiteral("-12～+12 (ドラムは変わりません)"));
     row(2, QStringLiteral("テンポ(&T):"), spnTempo, QStringLiteral("50～200 %"));
     row(3, QStringLiteral("音量(&V):"), spnVolume, QStringLiteral("0～150 %"));
+    cmbCount = new QComboBox(this);
+    cmbCount->setObjectName(QStringLiteral("cmbCount"));
+    cmbCount->setAccessibleName(QStringLiteral("カウント"));
+    cmbCount->addItem(QStringLiteral("なし"), 0);
+    cmbCount->addItem(QStringLiteral("1小節"), 1);
+    cmbCount->addItem(QStringLiteral("2小節"), 2);
+    row(4, QStringLiteral("カウント(&C):"), cmbCount, QStringLiteral("先頭とスタンバイの位置から"));
+    chkClick = new QCheckBox(QStringLiteral("曲の間もクリックを鳴らす(&L)"), this);
+    chkClick->setObjectName(QStringLiteral("chkClick"));
+    grid->addWidget(chkClick, 5, 1, 1, 2);
 
     cmdDefault = button(this, "cmdDefault", QStringLiteral("元に戻す(&D)"), QStringLiteral("元に戻す"));
     cmdPlay = button(this, "cmdPlay", QStringLiteral("この設定で再生(&P)"), QStringLiteral("この設定で再生"));
@@ -114,6 +125,25 @@ void TfrmSong::setAdjust(const engine::SongAdjust &adjust)
     spnKey->setValue(a.transpose);
     spnTempo->setValue(a.tempoPercent);
     spnVolume->setValue(a.volumePercent);
+}
+
+void TfrmSong::setCount(const songlist::SongCount &count, int defaultBars)
+{
+    shownCount_ = count;
+    const bool own = count.bars != songlist::SongCount::kDefaultBars;
+    shownBars_ = std::clamp(own ? count.bars : defaultBars, 0, songlist::SongCount::kMaxBars);
+    cmbCount->setCurrentIndex(shownBars_);
+    chkClick->setChecked(count.clickDuringSong);
+}
+
+songlist::SongCount TfrmSong::count() const
+{
+    songlist::SongCount c = shownCount_;
+    const int bars = cmbCount->currentData().toInt();
+    if (bars != shownBars_)
+        c.bars = bars;
+    c.clickDuringSong = chkClick->isChecked();
+    return c;
 }
 
 bool TfrmSong::songLoaded() const { return trial_.loaded(); }

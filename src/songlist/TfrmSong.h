@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -7,6 +9,7 @@
 #include <functional>
 
 #include "player/engine/SongAdjust.h"
+#include "songlist/SongSettings.h"
 
 namespace kazoon {
 
@@ -18,7 +21,8 @@ struct SongTrial {
     std::function<void()> play;    // through the window's own play command
 };
 
-// "曲の設定": the selected song's key, tempo and level. While the song is
+// "曲の設定": the selected song's key, tempo and level, and its count-in
+// and click. While the song is
 // the loaded one, every change reaches the player at once (so it can be
 // heard with 再生); キャンセル gives the song back what it had (the window does it).
 class TfrmSong : public QDialog {
@@ -28,9 +32,15 @@ public:
 
     engine::SongAdjust adjust() const;
     void setAdjust(const engine::SongAdjust &adjust);
+    // The count shown: the song's own, or for a song without one the
+    // options' default, which it keeps unless another count is chosen.
+    void setCount(const songlist::SongCount &count, int defaultBars);
+    songlist::SongCount count() const;
 
     QLabel *lblSong = nullptr;
     QSpinBox *spnKey = nullptr, *spnTempo = nullptr, *spnVolume = nullptr;
+    QComboBox *cmbCount = nullptr;
+    QCheckBox *chkClick = nullptr;
     QPushButton *cmdDefault = nullptr, *cmdPlay = nullptr, *OKBtn = nullptr, *CancelBtn = nullptr;
 
 private:
@@ -39,6 +49,8 @@ private:
     void play();
 
     SongTrial trial_;
+    songlist::SongCount shownCount_; // as set, before the performer's choice
+    int shownBars_ = 0;
 };
 
 } // namespace kazoon

@@ -366,10 +366,11 @@ TEST_F(OptionDialog, EveryControlHasANameForScreenReadersAndTheWindowItsCaption)
 {
     start();
     EXPECT_EQ(dlg->windowTitle(), "オプション");
-    EXPECT_EQ(dlg->PageControl->count(), 5);
+    EXPECT_EQ(dlg->PageControl->count(), 6);
     EXPECT_EQ(dlg->PageControl->tabText(2), "MIDI出力");
     EXPECT_EQ(dlg->PageControl->tabText(3), "MIDIリモート");
     EXPECT_EQ(dlg->PageControl->tabText(dlg->PageControl->indexOf(dlg->midiClockPage)), "MIDIクロック");
+    EXPECT_EQ(dlg->PageControl->tabText(4), "クリック");
     // The standby's sound is chosen beside its step, on the first page.
     EXPECT_EQ(dlg->chkOnMute->text(), "スタンバイ中は音を出さない");
     EXPECT_TRUE(dlg->PageControl->widget(0)->isAncestorOf(dlg->chkOnMute));

@@ -146,7 +146,7 @@ void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> cha
         request.toTick = playToTick_;
         request.chase = chase.get();
         request.muteNotes = playMuted_;
-        request.countBars = playCount_;
+        request.countIn = playCount_;
         request.clickDuringSong = clickDuringSong_;
     }
     request.gmReset = gmReset_;
@@ -295,7 +295,8 @@ void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool n
     playFromTick_ = fromTick;
     playToTick_ = toTick;
     playMuted_ = mute;
-    playCount_ = countBars;
+    // Planned here, so that the driver's thread never searches the song.
+    playCount_ = countBars > 0 ? planCountIn(*song_, fromTick, toTick, countBars) : CountIn{};
     mode_ = DeviceMode::Playing;
     std::shared_ptr<const std::vector<std::uint32_t>> chase;
     if (fromTick > 0)

@@ -113,7 +113,7 @@ private:
     bool lostPending_ = false;
     bool gmReset_ = false;
     int countNext_ = 0;
-    int playCount_ = 0; // of the running play
+    CountIn playCount_; // of the running play
     bool clickDuringSong_ = false;
     ClickSettings click_;
     std::unique_ptr<PortOutput> clickPort_; // for ClickSettings::Route::Port

@@ -305,8 +305,8 @@ void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
     count_ = {};
     countDone_ = 0;
     std::int64_t waitUs = 0;
-    if (request.countBars > 0 && clicking()) {
-        count_ = planCountIn(song, request.fromTick, request.toTick, request.countBars);
+    if (request.countIn.beats > 0 && clicking()) {
+        count_ = request.countIn;
         const std::int64_t rests = count_.firstSongUs - baseUs_;
         waitUs = clockUsFor(std::max<std::int64_t>(count_.beats * count_.beatSongUs - rests, 0), tempo);
     }

@@ -41,7 +41,7 @@ struct PlayRequest {
     const std::vector<std::uint32_t> *chase = nullptr;
     bool gmReset = false; // a new resetId also sends the GM System On and lets the module settle
     bool muteNotes = false; // the song's note-ons are left out; all else, note-offs too, goes out
-    int countBars = 0;      // a count-in of this many bars before the song (not with muteNotes)
+    CountIn countIn;        // before the song, when it has beats (planned on the UI thread)
     bool clickDuringSong = false; // the click goes on over the song's beats
 };
 

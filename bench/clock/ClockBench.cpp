@@ -1,7 +1,7 @@
 // The MIDI clock's timing through the real-time driver, one name=value line
 // each: how late each clock leaves against the time the tempo map gives it,
 // beside the song's own note-ons in the same play.
-//   kazoon_bench_clock [seconds]   (default 30)
+//   kazoon_bench_clock [seconds]   (default 60)
 
 #include "smf/SmfWriter.h"
 #include "player/engine/MidiClock.h"
@@ -89,7 +89,7 @@ std::string busySong(int seconds, const std::string &path)
 
 int main(int argc, char **argv)
 {
-    const int seconds = argc > 1 ? std::max(std::atoi(argv[1]), 5) : 30;
+    const int seconds = argc > 1 ? std::max(std::atoi(argv[1]), 5) : 60;
     const std::string path = busySong(seconds, "/tmp/kazoon-bench-clock-" + std::to_string(::getpid()) + ".mid");
     const Song song = loadMidiFile(path);
 

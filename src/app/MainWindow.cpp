@@ -424,8 +424,10 @@ void TfrmMain::attachWindows(TfrmWrdDir *wrdDir, TfrmOption *option, TfrmSelect 
     frmSelect = select;
     frmWrd = wrd;
     frmAbout = about;
-    if (option)
+    if (option) {
         Player().SetClick(liveSettings().click().click);
+        Player().SetMidiClockPort(liveSettings().midiClock().portInUse());
+    }
 }
 
 int TfrmMain::showMessage(const QString &text, const QString &caption, int flags)

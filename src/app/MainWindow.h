@@ -168,6 +168,7 @@ public:
     int playerState = NoSong;
     bool playing = false;
     bool medleyContinuation = false;
+    bool runningOn = false; // a marked song's follower is starting: no count-in
     bool portInUse = false;
     bool medleyButtonLocked = false;
     bool clearButtonLocked = false;

@@ -83,6 +83,7 @@ void TfrmMain::applyOptions(const OptionsChange &change)
     const QString bandReason = bandView_->apply(change.bandView);
     if (!bandReason.isEmpty())
         statusBar_->showMessage(QStringLiteral("バンドビュー: ") + bandReason, BandView::kStatusMs);
+    Player().SetMidiClockPort(change.midiClock.portInUse());
     Player().SetClick(change.click.click);
 
     if (change.folderRuleChanged || change.songLyricsChanged)

@@ -113,7 +113,7 @@ namespace kazoon {
 // passage start without one.
 void TfrmMain::armCountIn()
 {
-    if (lessonMode || !songLoaded)
+    if (lessonMode || runningOn || !songLoaded)
         return;
     SequencerDevice &dev = Player();
     if (playerState == StandbyDone || (playerState == Ready && dev.Position() == 0))

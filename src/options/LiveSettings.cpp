@@ -1,6 +1,7 @@
 #include "options/LiveSettings.h"
 
 #include "options/SongLyricsBoxes.h"
+#include "options/MidiClockPage.h"
 #include "options/ClickPage.h"
 #include "options/TfrmOption.h"
 
@@ -23,6 +24,11 @@ LyricsFolderRule LiveSettings::lyricsFolderRule() const
 {
     return options_ && options_->RadioWrd2->isChecked() ? LyricsFolderRule::OwnFolder
                                                         : LyricsFolderRule::BesideSong;
+}
+
+MidiClockOptions LiveSettings::midiClock() const
+{
+    return options_ ? options_->midiClockPage->inForce() : MidiClockOptions();
 }
 
 QString LiveSettings::lyricsFolder() const { return options_ ? options_->txtDir->text() : QString(); }

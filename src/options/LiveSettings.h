@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "options/MidiClockPage.h"
 #include "options/ClickOptions.h"
 
 namespace kazoon {
@@ -27,6 +28,7 @@ public:
     QString lyricsFolder() const; // for OwnFolder
     bool songLyrics() const;   // a song without a card shows the lyrics it carries
     bool showNextLine() const; // the next page's first line shows under the page
+    MidiClockOptions midiClock() const; // in force (changed on OK)
     ClickOptions click() const;   // in force (changed on OK)
 
 private:

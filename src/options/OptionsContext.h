@@ -9,6 +9,7 @@
 
 #include "app/Dialogs.h"
 #include "bandview/BandViewSettings.h"
+#include "options/MidiClockPage.h"
 #include "options/ClickOptions.h"
 #include "remote/RemoteBindings.h"
 
@@ -53,6 +54,7 @@ struct OptionsChange {
     bool folderRuleChanged = false;     // the lyrics cards must be looked up again
     bool songLyricsChanged = false;     // so must they: the song's own lyrics came or went
     bool showWhileStopped = false;
+    MidiClockOptions midiClock;
     bool lessonAllowed = false;         // false withdraws lesson mode
     bool repeatAllowed = false;         // false withdraws the last song's mark
     RemoteBindings remote;

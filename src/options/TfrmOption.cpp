@@ -33,6 +33,7 @@
 #include "options/ClickPage.h"
 #include "options/RemotePage.h"
 #include "options/SongLyricsBoxes.h"
+#include "options/MidiClockPage.h"
 #include "lyrics/TfrmWrd.h"
 
 namespace kazoon {
@@ -173,6 +174,8 @@ TfrmOption::TfrmOption(OptionsContext context, QWidget *parent)
     PageControl->addTab(remotePage, QStringLiteral("MIDIリモート"));
     clickPage = new ClickPage([output = context_.output] { return output ? output->ports() : QStringList(); });
     PageControl->addTab(clickPage, QStringLiteral("クリック"));
+    midiClockPage = new MidiClockPage([output = context_.output] { return output ? output->ports() : QStringList(); });
+    PageControl->addTab(midiClockPage, QStringLiteral("MIDIクロック"));
     bandViewPage = new BandViewPage(context_.bandView);
     PageControl->addTab(bandViewPage, QStringLiteral("バンドビュー"));
 
@@ -228,6 +231,7 @@ void TfrmOption::readSettings(const IniFile &ini)
     chkOnRep->setChecked(ini.readBool(QStringLiteral("Repeat"), QStringLiteral("Set"), false));
     songLyricsBoxes->readSettings(ini);
     clickPage->readSettings(ini);
+    midiClockPage->readSettings(ini);
 }
 
 void TfrmOption::writeSettings(IniFile &ini) const
@@ -242,6 +246,7 @@ void TfrmOption::writeSettings(IniFile &ini) const
     ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"), chkOnRep->isChecked());
     songLyricsBoxes->writeSettings(ini);
     clickPage->writeSettings(ini);
+    midiClockPage->writeSettings(ini);
 }
 
 void TfrmOption::RadioWrd1Click()
@@ -298,6 +303,7 @@ void TfrmOption::FormShow()
     savedMuteStandby = chkOnMute->isChecked();
     songLyricsBoxes->keep();
     outputPage->showCurrent();
+    midiClockPage->showCurrent();
     remotePage->showCurrent();
     bandViewPage->showCurrent();
     clickPage->showCurrent();
@@ -423,6 +429,7 @@ void TfrmOption::OKBtnClick()
         return;
     }
     clickPage->accept();
+    midiClockPage->accept();
     change_ = changeOnOk();
     accept();
 }
@@ -439,6 +446,7 @@ OptionsChange TfrmOption::changeOnOk() const
         change.lyrics = design;
     }
     const int mode = RadioWrd2->isChecked() ? 2 : 1;
+    change.midiClock = midiClockPage->inForce();
     change.folderRuleChanged = folderRuleChanged(savedFolderMode, savedFolderPath, mode, txtDir->text());
     change.showWhileStopped = chkOnStop->isChecked();
     change.songLyricsChanged = songLyricsBoxes->songLyricsChanged();

@@ -21,6 +21,7 @@ class OutputPage;
 class RemotePage;
 class BandViewPage;
 class SongLyricsBoxes;
+class MidiClockPage;
 
 // The options dialog. Its check boxes, radio buttons, step bar and folder
 // field are the program's live settings; the rest of the program reads them
@@ -81,6 +82,8 @@ public:
     // The lyrics page's choices for the song's own lyrics and the next line.
     SongLyricsBoxes *songLyricsBoxes = nullptr;
     ClickPage *clickPage = nullptr;
+
+    MidiClockPage *midiClockPage = nullptr;
 
     // The lyrics colours waiting for OK, in their stored form.
     int pendingForeColor() const { return pendingForeColor_; }

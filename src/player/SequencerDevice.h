@@ -82,6 +82,8 @@ public:
     virtual void SetClickDuringSong(bool on) = 0;
     // Where the click goes, for every song from now on.
     virtual void SetClick(const engine::ClickSettings &click) = 0;
+    // The port that gets the MIDI clock of every song from now on; empty: none.
+    virtual void SetMidiClockPort(const std::string & /*port*/) {}
 
     // The instruments' set-up for the next song opened (one-shot, dropped by
     // any Open): it goes out once when the song is loaded, before any play.

@@ -297,9 +297,11 @@ void TfrmMain::PlayerNotify()
     if (lstLive->isChecked(i) && !repeatsEmpty) {
         medleyContinuation = true;
         LoadSelectedSong();
-        if (songLoaded)
+        if (songLoaded) {
+            runningOn = true;
             ButtonPlayClick();
-        else
+            runningOn = false;
+        } else
             medleyContinuation = false;
     } else {
         // The set's last song has ended: the clock shows the set over, also

@@ -58,6 +58,9 @@ const char *const kDefaultsWritten = "[Main]\n"
                                      "Level=80\n"
                                      "Accent=1\n"
                                      "Count=1\n"
+                                     "[MidiClock]\n"
+                                     "Send=0\n"
+                                     "Port=\n"
                                      "[Output]\n"
                                      "Device=synth\n"
                                      "Port=\n"
@@ -168,6 +171,7 @@ TEST(Settings, ValueFormsClampingAndUnknownKeys)
                              "[Lesson]\nSet=1\n"
                              "[Repeat]\nSet=1\n"
                              "[Click]\nRoute=none\nPort=\nChannel=10\nLevel=80\nAccent=1\nCount=1\n"
+                             "[MidiClock]\nSend=0\nPort=\n"
                              "[Output]\nDevice=synth\nPort=\nSoundFont=\nGmReset=0\n"));
 }
 

@@ -286,7 +286,7 @@ TEST(Click, OnAPortOfItsOwnLeavesTheSongsOutputAlone)
     r.playId = r.resetId = 1;
     r.song = &song;
     r.toTick = song.endTick;
-    r.countBars = 1;
+    r.countIn = planCountIn(song, 0, r.toTick, 1);
     transport.submit(r);
     for (std::int64_t us = 0; us < 3'000'000; us += 1000)
         transport.cycle(us, us + 1000, song_out);

@@ -16,6 +16,7 @@
 #include "lyrics/TfrmWrd.h"
 #include "options/OutputPage.h"
 #include "options/RemotePage.h"
+#include "options/MidiClockPage.h"
 #include "options/TfrmOption.h"
 #include "songlist/CheckListBox.h"
 #include "support/TestApp.h"
@@ -365,11 +366,12 @@ TEST_F(OptionDialog, EveryControlHasANameForScreenReadersAndTheWindowItsCaption)
 {
     start();
     EXPECT_EQ(dlg->windowTitle(), "オプション");
-    EXPECT_EQ(dlg->PageControl->count(), 5);
+    EXPECT_EQ(dlg->PageControl->count(), 7);
     EXPECT_EQ(dlg->PageControl->tabText(2), "MIDI出力");
     EXPECT_EQ(dlg->PageControl->tabText(3), "MIDIリモート");
     EXPECT_EQ(dlg->PageControl->tabText(4), "クリック");
-    EXPECT_EQ(dlg->PageControl->tabText(5), "バンドビュー");
+    EXPECT_EQ(dlg->PageControl->tabText(5), "MIDIクロック");
+    EXPECT_EQ(dlg->PageControl->tabText(6), "バンドビュー");
     // The standby's sound is chosen beside its step, on the first page.
     EXPECT_EQ(dlg->chkOnMute->text(), "スタンバイ中は音を出さない");
     EXPECT_TRUE(dlg->PageControl->widget(0)->isAncestorOf(dlg->chkOnMute));

@@ -41,6 +41,7 @@ TEST_F(CountIn, BeforeAStartFromTheTopOrStandbyOnly)
     setDefaultCount(2);
     w->ButtonPlayClick();
     EXPECT_EQ(dev.lastPlayCount, 2) << "from the top";
+    playOn(8); // the bar follows the song, and goes back to the top with the next
     dev.finish();
     tick();
     ASSERT_EQ(current(), 1);

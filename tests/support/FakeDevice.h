@@ -52,6 +52,7 @@ public:
     int lastPlayCount = 0;       // the count-in bars of the last Play/Resume
     bool clickDuringSong = false;
     engine::ClickSettings click;
+    std::string midiClockPort = "(never set)";
 
     // SequencerDevice
     void Open(const std::string &fileName) override;
@@ -82,6 +83,7 @@ public:
     void SetCountInNext(int bars) override { countNext_ = bars; }
     void SetClickDuringSong(bool on) override { clickDuringSong = on; }
     void SetClick(const engine::ClickSettings &settings) override { click = settings; }
+    void SetMidiClockPort(const std::string &port) override { midiClockPort = port; }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
 

@@ -71,7 +71,7 @@ void MidiSequencer::beginCommand()
     if (lostPending_) {
         lostPending_ = false;
         error_ = device_error::PortInUse;
-        errorText_ = output_->errorText();
+        errorText_ = output_->error() == 0 && clockLost() ? midiClockPort_->errorText() : output_->errorText();
     }
 }
 
@@ -85,7 +85,7 @@ void MidiSequencer::refresh()
         positionTick_ = finish->tick;
         if (finish->lost)
             lose();
-    } else if (!output_->alive()) {
+    } else if (!output_->alive() || (clockLost() && !playMuted_)) {
         // The output died without a failed send: stop where the sound stopped.
         positionTick_ = currentTick();
         mode_ = DeviceMode::Stopped;
@@ -105,7 +105,7 @@ void MidiSequencer::lose()
 {
     lostPending_ = true;
     error_ = device_error::PortInUse;
-    errorText_ = output_->errorText();
+    errorText_ = output_->error() == 0 && clockLost() ? midiClockPort_->errorText() : output_->errorText();
 }
 
 std::int64_t MidiSequencer::currentTick() const
@@ -146,7 +146,7 @@ void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> cha
         request.toTick = playToTick_;
         request.chase = chase.get();
         request.muteNotes = playMuted_;
-        request.countBars = playCount_;
+        request.countIn = playCount_;
         request.clickDuringSong = clickDuringSong_;
     }
     request.gmReset = gmReset_;
@@ -280,6 +280,15 @@ void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool n
             postCompletion();
         return;
     }
+    // The clock's port is refused like the song's: a drum machine left
+    // standing would be no better than a silent song.
+    if (midiClockPort_ && !mute && !midiClockPort_->recover()) {
+        error_ = device_error::PortInUse;
+        errorText_ = midiClockPort_->errorText();
+        if (notify)
+            postCompletion();
+        return;
+    }
     error_ = 0; // a port that is back supersedes the report of its loss
     errorText_.clear();
     if (setup_ && (wasDown || transport_.setupLost(resetId_)))
@@ -296,7 +305,8 @@ void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool n
     playFromTick_ = fromTick;
     playToTick_ = toTick;
     playMuted_ = mute;
-    playCount_ = countBars;
+    // Planned here, so that the driver's thread never searches the song.
+    playCount_ = countBars > 0 ? planCountIn(*song_, fromTick, toTick, countBars) : CountIn{};
     mode_ = DeviceMode::Playing;
     std::shared_ptr<const std::vector<std::uint32_t>> chase;
     if (fromTick > 0)
@@ -405,6 +415,31 @@ void MidiSequencer::SetClick(const ClickSettings &click)
     click_ = click;
     transport_.setClick(click);
     output_->setClickSplit(click.route == ClickSettings::Route::Split);
+    output_->wake();
+}
+
+void MidiSequencer::SetMidiClockPort(const std::string &port)
+{
+    if (port.empty() ? !midiClockPort_ : midiClockPort_ && midiClockPort_->portName() == port)
+        return;
+    // The driver lets go of the transport while the clock's port changes; a
+    // play goes on, its clock stopped on the old port.
+    output_->attach(nullptr);
+    transport_.setMidiClockPort(nullptr);
+    std::unique_ptr<PortOutput> old = std::exchange(midiClockPort_, nullptr);
+    if (!port.empty())
+        midiClockPort_ = std::make_unique<PortOutput>(port);
+    transport_.setMidiClockPort(midiClockPort_ ? &midiClockPort_->sink() : nullptr);
+    output_->attach(&transport_);
+    output_->wake();
+}
+
+void MidiSequencer::setMidiClockSink(MidiSink *sink)
+{
+    output_->attach(nullptr);
+    midiClockPort_.reset();
+    transport_.setMidiClockPort(sink);
+    output_->attach(&transport_);
     output_->wake();
 }
 

@@ -66,6 +66,9 @@ public:
     void SetClickDuringSong(bool on) override { clickDuringSong_ = on; }
     void SetClick(const ClickSettings &click) override;
     const ClickSettings &click() const { return click_; }
+    void SetMidiClockPort(const std::string &port) override;
+    // Sends the clock to this sink instead of a port (tests, the benchmark); null: none.
+    void setMidiClockSink(MidiSink *sink);
     int Error() const override { return error_; }
     std::string ErrorText() const override;
     std::shared_ptr<const Song> OpenSong() const override { return song_; }
@@ -119,10 +122,12 @@ private:
     bool gmReset_ = false;
     std::shared_ptr<const SetupMessages> setupNext_, setup_; // setup_: the open song's
     int countNext_ = 0;
-    int playCount_ = 0; // of the running play
+    CountIn playCount_; // of the running play
     bool clickDuringSong_ = false;
     ClickSettings click_;
     std::unique_ptr<PortOutput> clickPort_; // for ClickSettings::Route::Port
+    std::unique_ptr<PortOutput> midiClockPort_;
+    bool clockLost() const { return midiClockPort_ && !midiClockPort_->alive(); }
 };
 
 } // namespace kazoon::engine

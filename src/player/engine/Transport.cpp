@@ -19,6 +19,13 @@ bool choosesVoice(std::span<const std::uint8_t> m)
 
 void Transport::setClickPort(MidiSink *port) { clickPort_ = port; }
 
+void Transport::setMidiClockPort(MidiSink *port)
+{
+    if (port != midiClockPort_)
+        stopMidiClock(cycleNowUs_); // a play goes on without a clock
+    midiClockPort_ = port;
+}
+
 std::uint64_t Transport::submit(const PlayRequest &request, std::uint64_t *taken)
 {
     std::lock_guard lock(mutex_);
@@ -55,6 +62,7 @@ std::optional<std::int64_t> Transport::songUsAt(std::uint64_t playId, std::int64
 void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
 {
     sink_ = &sink;
+    cycleNowUs_ = nowUs;
     const std::uint64_t seq = submittedSeq_.load(std::memory_order_acquire);
     // Read after the request, so that a setting made before a play is there for its start.
     if (const std::uint32_t adjust = adjustWanted_.load(std::memory_order_acquire); adjust != adjuster_.adjust().pack())
@@ -83,6 +91,12 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
         const std::int64_t songAt = songDue ? eventTime(current_.song->events[cursor_]) : kNever;
         const std::int64_t clickAt = nextClickUs();
         const std::int64_t offAt = clickOff_ ? clickOff_->atUs : kNever;
+        if (const std::int64_t tickAt = nextMidiClockUs();
+            tickAt < untilUs && tickAt <= std::min({offAt, clickAt, songAt})) {
+            if (!sendMidiClock())
+                break;
+            continue;
+        }
         if (offAt < untilUs && offAt <= clickAt && offAt <= songAt) {
             clickOff(offAt);
             continue;
@@ -110,6 +124,7 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
         }
         if (endUs_ < untilUs) {
             silence(endUs_);
+            stopMidiClock(endUs_);
             finish(current_.toTick, false);
         }
         break;
@@ -122,7 +137,7 @@ std::int64_t Transport::nextDueUs() const
         return settledUs_;
     if (!playing_)
         return kNever;
-    std::int64_t next = std::min(endUs_, nextClickUs());
+    std::int64_t next = std::min({endUs_, nextClickUs(), nextMidiClockUs()});
     if (clickOff_)
         next = std::min(next, clickOff_->atUs);
     if (cursor_ < current_.song->events.size() && current_.song->events[cursor_].tick < stopTick_)
@@ -207,12 +222,44 @@ void Transport::clickOff(std::int64_t timeUs)
         sendOut(off.bytes, timeUs);
 }
 
+std::int64_t Transport::nextMidiClockUs() const
+{
+    std::int64_t songUs = 0;
+    if (!playing_ || !midiClockPort_ || !midiClock_.due(songUs))
+        return kNever;
+    return clockAt(songUs);
+}
+
+bool Transport::sendMidiClock()
+{
+    const std::int64_t at = nextMidiClockUs();
+    std::int64_t songUs = 0;
+    midiClock_.due(songUs);
+    if (midiClockPort_->send(midiClock_.take().span(), at))
+        return true;
+    // A clock port that is gone ends the play as a lost output does; the
+    // song's own output is still there and must not be left sounding.
+    midiClock_.clear();
+    midiClock_.takeStop();
+    silence(at);
+    finish(std::clamp(current_.song->tempo.usToTick(songUs), current_.fromTick, current_.toTick), true);
+    return false;
+}
+
+void Transport::stopMidiClock(std::int64_t timeUs)
+{
+    midiClock_.clear();
+    if (midiClock_.takeStop() && midiClockPort_)
+        midiClockPort_->send(std::span<const std::uint8_t>(&kClockStop, 1), timeUs);
+}
+
 void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
 {
     const bool newReset = request.resetId != current_.resetId;
     const bool newPlay = request.playId != current_.playId;
     const bool newPanic = request.panicId != current_.panicId;
     if (newPlay || newReset) {
+        stopMidiClock(nowUs);
         playing_ = false;
         waiting_ = false;
         silence(nowUs);
@@ -283,12 +330,15 @@ void Transport::begin(const PlayRequest &request, std::int64_t nowUs)
     count_ = {};
     countDone_ = 0;
     std::int64_t waitUs = 0;
-    if (request.countBars > 0 && clicking()) {
-        count_ = planCountIn(song, request.fromTick, request.toTick, request.countBars);
+    if (request.countIn.beats > 0 && clicking()) {
+        count_ = request.countIn;
         const std::int64_t rests = count_.firstSongUs - baseUs_;
         waitUs = clockUsFor(std::max<std::int64_t>(count_.beats * count_.beatSongUs - rests, 0), tempo);
     }
     songClicks_ = request.clickDuringSong;
+    midiClock_.clear();
+    if (!request.muteNotes) // a standby run goes unheard: no receiver may play along
+        midiClock_.begin(song, request.fromTick, request.toTick, count_);
     beats_.start(song, request.fromTick);
     originUs_ = nowUs + waitUs;
     endUs_ = originUs_ + clockUsFor(song.tempo.tickToUs(std::max(request.toTick, request.fromTick)) - baseUs_, tempo);
@@ -338,6 +388,7 @@ bool Transport::restoreSetup(const SetupMessages &setup, std::uint16_t mask, std
 
 void Transport::finish(std::int64_t tick, bool lost)
 {
+    stopMidiClock(cycleNowUs_);
     playing_ = false;
     finishedTick_.store(tick, std::memory_order_relaxed);
     finishedLost_.store(lost, std::memory_order_relaxed);

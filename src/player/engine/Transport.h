@@ -2,6 +2,7 @@
 
 #include "player/engine/InstrumentSetup.h"
 #include "player/engine/Click.h"
+#include "player/engine/MidiClock.h"
 #include "player/engine/MidiFile.h"
 #include "player/engine/SongAdjust.h"
 
@@ -52,7 +53,7 @@ struct PlayRequest {
     // state for every start until the next reset.
     const SetupMessages *setup = nullptr;
     bool setupOnly = false; // an output that plays no song: a new resetId sends the set-up alone
-    int countBars = 0;      // a count-in of this many bars before the song (not with muteNotes)
+    CountIn countIn;        // before the song, when it has beats (planned on the UI thread)
     bool clickDuringSong = false; // the click goes on over the song's beats
 };
 
@@ -101,6 +102,8 @@ public:
     void setClick(const ClickSettings &click) { clickWanted_.store(click.pack(), std::memory_order_release); }
     // Only while no driver runs the transport: where Route::Port clicks go (null: nowhere).
     void setClickPort(MidiSink *port);
+    // Only while no driver runs the transport: where the MIDI clock goes (null: no clock).
+    void setMidiClockPort(MidiSink *port);
     // Where in the song (its own microseconds) a play that has started is at
     // this clock time.
     std::optional<std::int64_t> songUsAt(std::uint64_t playId, std::int64_t clockUs) const;
@@ -135,6 +138,9 @@ private:
     std::int64_t nextClickUs() const;
     bool sendClick();
     void clickOff(std::int64_t timeUs);
+    std::int64_t nextMidiClockUs() const;
+    bool sendMidiClock();
+    void stopMidiClock(std::int64_t timeUs);
 
     FinishHook onFinish_;
 
@@ -180,6 +186,10 @@ private:
         MidiSink *port = nullptr; // null: the output's own
     };
     std::optional<ClickOff> clickOff_; // the note-off of the last click as notes
+
+    MidiSink *midiClockPort_ = nullptr;
+    MidiClock midiClock_;
+    std::int64_t cycleNowUs_ = 0;
 
     struct Channel {
         std::array<std::uint8_t, 128> sounding{}; // note-ons without their note-off

@@ -44,7 +44,7 @@ QString sungOnly(const QString &text, bool karaoke)
 }
 
 // Every syllable the song sings, read the simple way: all the chosen events'
-// bytes decoded at once.
+// bytes, without their language tags, decoded at once.
 QString songText(const Song &song, bool &karaoke)
 {
     karaoke = std::none_of(song.texts.begin(), song.texts.end(), [&](const SongText &t) {
@@ -56,7 +56,7 @@ QString songText(const Song &song, bool &karaoke)
         if (karaoke ? t.type != kazoon::engine::kTextEvent || (!bytes.empty() && bytes[0] == '@')
                     : t.type != kazoon::engine::kLyricEvent)
             continue;
-        all.append(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+        all.append(withoutLanguageTag(QByteArrayView(bytes.data(), qsizetype(bytes.size()))));
     }
     return kazoon::decodeTextAs(kazoon::isUtf8Text(all), all);
 }
@@ -84,17 +84,54 @@ void checkCard(const Song &song, const LyricsCard &card)
         check(again.pages.at(i) == pageAsWritten(card.pages.at(i)));
 }
 
+void checkSong(const Song &song)
+{
+    checkCard(song, cardFromSong(song));
+    // Paged again for other windows, from the lines read once.
+    const SongLines lines = linesFromSong(song);
+    for (const int perPage : {1, 3, 7})
+        checkCard(song, cardFromLines(lines, {0, perPage}));
+}
+
+// Bytes that are no MIDI file, read as a stream of text and lyric events:
+// the first byte the resolution, then per event a byte of kind (its top bit:
+// a lyric event) and time to the event before, a byte of length and the text.
+Song eventStream(const std::uint8_t *data, std::size_t size)
+{
+    Song song;
+    if (size == 0)
+        return song;
+    song.ppqn = 1 + data[0];
+    std::int64_t tick = 0;
+    std::size_t i = 1;
+    while (i + 2 <= size) {
+        const std::uint8_t kind = data[i];
+        const std::size_t length = std::min<std::size_t>(data[i + 1], size - i - 2);
+        tick += (kind & 0x7F) * 7;
+        SongText t{};
+        t.tick = tick;
+        t.offset = std::uint32_t(song.textData.size());
+        t.size = std::uint32_t(length);
+        t.type = kind & 0x80 ? kazoon::engine::kLyricEvent : kazoon::engine::kTextEvent;
+        song.textData.insert(song.textData.end(), data + i + 2, data + i + 2 + length);
+        song.texts.push_back(t);
+        i += 2 + length;
+    }
+    song.endTick = tick;
+    return song;
+}
+
 } // namespace
 
-// Any file that reads gives a card whose pages rise, that holds every sung
-// syllable of the song once, and that the card writer and reader keep as it is.
+// Any file that reads, and any stream of text and lyric events, gives a card
+// whose pages rise, that holds every sung syllable of the song once, and that
+// the card writer and reader keep as it is.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     try {
-        const Song song = kazoon::engine::parseMidiFile({data, size});
-        checkCard(song, cardFromSong(song));
-        checkCard(song, cardFromSong(song, {0, 3}));
+        checkSong(kazoon::engine::parseMidiFile({data, size}));
     } catch (const kazoon::engine::MidiFileError &) {
+        checkSong(eventStream(data, size));
     }
     return 0;
 }

@@ -14,6 +14,11 @@
 //   lyrics_tick_idle_ns: the lyrics part of a tick (UpdateLyricsPage) when the
 //       page stays, on a card of 256 marks; lyrics_tick_idle_allocs: heap
 //       allocations it made over all those calls (should be 0).
+//   The lyrics figures again with "_song": the pages made from the song's own
+//       lyric events (no card file), the next page's first line shown too.
+//   song_lyrics_extract_ms_min / _p50 / _max: the card made from a song of 1 MiB with
+//       5,000 lyric events (Japanese, a line each, a page every four lines),
+//       from the parsed song, over 20 runs; "_sjis" for the same in Shift-JIS.
 //   lyrics_huge_page_load_ms / lyrics_huge_page_f5_ms / lyrics_long_line_load_ms:
 //       a song whose card opens with a page of 100,000 short lines (about
 //       500 KB), or of one line of 300,000 characters, loaded with the lyrics
@@ -29,6 +34,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QStringEncoder>
 #include <QTest>
 #include <algorithm>
 #include <atomic>
@@ -41,7 +47,9 @@
 #include "smf/SmfWriter.h"
 #include "support/EngineShow.h"
 #include "app/MainWindow.h"
+#include "lyrics/SongLyrics.h"
 #include "lyrics/TfrmWrd.h"
+#include "player/engine/MidiFile.h"
 #include "player/TrackBar.h"
 #include "songlist/SongSettings.h"
 
@@ -207,17 +215,34 @@ void qsStartLatency(Variant variant)
                 latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()));
 }
 
-void lyricsPages()
+void lyricsPages(bool fromSong)
 {
     constexpr int pages = 256;
+    const char *suffix = fromSong ? "_song" : "";
     test::EngineShow rig(engine::Driver::Mode::Manual);
     const QString song = rig.app.path(QStringLiteral("lyrics.mid"));
-    test::writeQuarterNotes(song, 60, pages, 120); // a page a beat: four steps, ten ticks
-    QString card;
-    for (int i = 0; i < pages; ++i)
-        card += QStringLiteral("%1\r\n%2 番目の歌詞\r\nラララ\r\n").arg(i * 4 + 1).arg(i + 1);
-    rig.app.makeFile(QStringLiteral("lyrics.txt"), card.toUtf8());
-    rig.app.writeSettings(QStringLiteral("[Words]\r\nSet=1\r\n"));
+    if (fromSong) {
+        // The same pages as lyric events, each a beat before it is sung.
+        smf::SmfWriter w(1, 480);
+        smf::Track &notes = w.addTrack();
+        notes.bpm(120).programChange(0, 0);
+        for (int beat = 0; beat <= pages; ++beat)
+            notes.note(0, 60, 100, 480);
+        smf::Track &words = w.addTrack();
+        for (int i = 0; i < pages; ++i)
+            words.at(480 * (i + 1))
+                .lyric(QStringLiteral("%1 番目の歌詞\r").arg(i + 1).toStdString())
+                .lyric(QStringLiteral("ラララ\n").toStdString());
+        w.writeFile(song.toStdString());
+    } else {
+        test::writeQuarterNotes(song, 60, pages, 120); // a page a beat: four steps, ten ticks
+        QString card;
+        for (int i = 0; i < pages; ++i)
+            card += QStringLiteral("%1\r\n%2 番目の歌詞\r\nラララ\r\n").arg(i * 4 + 1).arg(i + 1);
+        rig.app.makeFile(QStringLiteral("lyrics.txt"), card.toUtf8());
+    }
+    rig.app.writeSettings(fromSong ? QStringLiteral("[Words]\r\nSet=1\r\nNextLine=1\r\n")
+                                   : QStringLiteral("[Words]\r\nSet=1\r\n"));
     TfrmMain *m = rig.open({QStringLiteral("0 ") + song});
     m->ButtonPlayClick();
     QLabel *label = m->frmWrd->lblWrd;
@@ -235,9 +260,9 @@ void lyricsPages()
         if (m->playing && label->text() != before)
             changes.push_back(double(ns) / 1000.0);
     }
-    std::printf("lyrics_page_changes=%zu\n", changes.size());
-    std::printf("lyrics_page_change_us_p50=%.1f\n", percentile(changes, 0.5));
-    std::printf("lyrics_page_change_us_max=%.1f\n",
+    std::printf("lyrics_page_changes%s=%zu\n", suffix, changes.size());
+    std::printf("lyrics_page_change_us_p50%s=%.1f\n", suffix, percentile(changes, 0.5));
+    std::printf("lyrics_page_change_us_max%s=%.1f\n", suffix,
                 changes.empty() ? 0.0 : *std::max_element(changes.begin(), changes.end()));
 
     // Parked in the middle of the card, where the scan goes furthest before
@@ -252,8 +277,46 @@ void lyricsPages()
         m->UpdateLyricsPage();
     const qint64 ns = t.nsecsElapsed();
     countAllocations = false;
-    std::printf("lyrics_tick_idle_ns=%.1f\n", double(ns) / calls);
-    std::printf("lyrics_tick_idle_allocs=%ld\n", allocations.load());
+    std::printf("lyrics_tick_idle_ns%s=%.1f\n", suffix, double(ns) / calls);
+    std::printf("lyrics_tick_idle_allocs%s=%ld\n", suffix, allocations.load());
+}
+
+void songLyricsExtraction(bool shiftJis)
+{
+    const char *suffix = shiftJis ? "_sjis" : "";
+    QStringEncoder sjis("Shift_JIS");
+    // Sixteen tracks of notes and a track of 5,000 lyric events, about 1 MiB.
+    smf::SmfWriter w(1, 480);
+    w.setRunningStatus(true);
+    for (int t = 0; t < 16; ++t) {
+        smf::Track &track = w.addTrack();
+        for (int i = 0; i < 5200; ++i)
+            track.note(t, 40 + i % 40, 64 + i % 60, 60).controlChange(t, 11, i % 128).delta(60);
+    }
+    smf::Track &words = w.addTrack();
+    for (int i = 0; i < 5000; ++i) {
+        const QString text = QStringLiteral("夜空の歌%1%2").arg(i).arg(QChar(i % 4 == 3 ? u'\n' : u'\r'));
+        words.at(240 * i).lyric(shiftJis ? QByteArray(sjis(text)).toStdString() : text.toStdString());
+    }
+    const std::vector<std::uint8_t> bytes = w.bytes();
+    const engine::Song song = engine::parseMidiFile(bytes);
+    std::vector<double> runs;
+    std::size_t pages = 0;
+    for (int run = 0; run < 20; ++run) {
+        QElapsedTimer t;
+        t.start();
+        const lyrics::LyricsCard card = lyrics::cardFromSong(song);
+        runs.push_back(double(t.nsecsElapsed()) / 1e6);
+        pages = std::size_t(card.pages.size());
+        if (std::getenv("KAZOON_BENCH_DETAIL"))
+            std::printf("song lyrics run %d: %.2f ms\n", run, runs.back());
+    }
+    std::printf("song_lyrics_file_bytes%s=%zu\n", suffix, bytes.size());
+    std::printf("song_lyrics_events%s=%zu\n", suffix, song.texts.size());
+    std::printf("song_lyrics_pages%s=%zu\n", suffix, pages);
+    std::printf("song_lyrics_extract_ms_min%s=%.2f\n", suffix, *std::min_element(runs.begin(), runs.end()));
+    std::printf("song_lyrics_extract_ms_p50%s=%.2f\n", suffix, percentile(runs, 0.5));
+    std::printf("song_lyrics_extract_ms_max%s=%.2f\n", suffix, *std::max_element(runs.begin(), runs.end()));
 }
 
 void hugeLyricsPage()
@@ -402,7 +465,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // Figures named on the command line (medley, qs, remote, lyrics,
-    // huge_lyrics, lesson), or all of them.
+    // song_lyrics, huge_lyrics, lesson), or all of them.
     const QStringList only = app.arguments().mid(1);
     const auto wanted = [&](const char *name) { return only.isEmpty() || only.contains(QLatin1String(name)); };
     if (wanted("medley")) {
@@ -417,8 +480,14 @@ int main(int argc, char **argv)
     }
     if (wanted("remote"))
         remoteStartLatency();
-    if (wanted("lyrics"))
-        lyricsPages();
+    if (wanted("lyrics")) {
+        lyricsPages(false);
+        lyricsPages(true);
+    }
+    if (wanted("song_lyrics")) {
+        songLyricsExtraction(false);
+        songLyricsExtraction(true);
+    }
     if (wanted("huge_lyrics"))
         hugeLyricsPage();
     if (wanted("lesson"))

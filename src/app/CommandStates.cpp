@@ -4,6 +4,7 @@
 
 #include "app/Command.h"
 #include "app/MainWindow.h"
+#include "app/ScreenAwake.h"
 #include "songlist/CheckListBox.h"
 #include "songlist/PerSongSettings.h"
 #include "songlist/SongListFile.h"
@@ -22,6 +23,7 @@ void TfrmMain::afterListLoaded()
     if (cmdWrd->isDown())
         cmdWrdEdit->setEnabled(true);
     songSettings_->show();
+    screenAwake_->setWanted(true);
 }
 
 void TfrmMain::setListCommands(bool on)

@@ -22,6 +22,9 @@ struct Environment {
     OutputControl *output = nullptr; // the device's sound output; null when it has none to switch
     RemoteInput *remote = nullptr;   // the MIDI remote's input; null when the program has none
     std::function<void(const QUrl &)> openUrl; // web and mail addresses, help
+    // The D-Bus of the desktop's services (the screen kept awake): "session",
+    // or a bus address; empty for none, as in tests that do not ask for one.
+    QString desktopBus;
 };
 
 } // namespace kazoon

@@ -8,6 +8,7 @@
 #include "app/EngineDevice.h"
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
+#include "app/ScreenAwake.h"
 #include "app/ScreenPlacement.h"
 #include "app/ShowRecorder.h"
 #include "app/TfrmAbout.h"
@@ -122,6 +123,7 @@ void TfrmMain::FormDestroy()
         return;
     destroyed_ = true;
     remote_->stop();
+    screenAwake_->setWanted(false);
     PlayTimer.stop();
     LagTimer.stop();
     if (songLoaded) {

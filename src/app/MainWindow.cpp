@@ -18,9 +18,11 @@
 #include "app/Dialogs.h"
 #include "app/Fonts.h"
 #include "app/Icons.h"
+#include "app/ScreenAwake.h"
 #include "app/ShowRecorder.h"
 #include "app/TfrmAbout.h"
 #include "app/ToolButton.h"
+#include "lyrics/LyricsPages.h"
 #include "player/SequencerDevice.h"
 #include "player/TrackBar.h"
 #include "remote/MidiRemote.h"
@@ -72,6 +74,7 @@ TfrmMain::TfrmMain(const Environment &env, QWidget *parent)
 
     buildLayout();
     buildMenusAndToolBars();
+    screenAwake_ = std::make_unique<ScreenAwake>(ScreenAwake::busNamed(env_.desktopBus));
     auto *menuBarStyle = new MenuBarStyle;
     menuBarStyle->setParent(this); // outlives the menu bar, created before it
     menuBar()->setStyle(menuBarStyle);
@@ -97,6 +100,7 @@ TfrmMain::TfrmMain(const Environment &env, QWidget *parent)
     // The window's layout is fixed.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
+    buildLyricsPages();
     FormCreate();
 }
 
@@ -321,6 +325,9 @@ void TfrmMain::buildMenusAndToolBars()
     mnuPlayer->addAction(mnuStopItem);
     mnuPlayer->addAction(mnuPrevItem);
     separator(mnuPlayer, "N10");
+    QAction *mnuPanicItem = makeAction("mnuPanicItem", QStringLiteral("全ての音を止める(&A)"));
+    mnuPlayer->addAction(mnuPanicItem);
+    connect(mnuPanicItem, &QAction::triggered, this, &TfrmMain::mnuPanicItemClick);
 
     mnuHelp = makeMenu("mnuHelp", QStringLiteral("ヘルプ(&H)"));
     QAction *mnuHelpItem =

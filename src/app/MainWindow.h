@@ -38,6 +38,10 @@ class ShowRecorder;
 struct ShowHost;
 class RemoteBindings;
 struct RemoteHost;
+namespace lyrics {
+class LyricsPages;
+}
+class ScreenAwake;
 
 // A hidden list of lines with a current index, as the main window keeps its
 // path entries (lstDmy) and the lyrics pages (lstWrd, lstStep).
@@ -138,6 +142,9 @@ public:
     void UpdateLyricsPage();
     // The card maker for the loaded song (編集 menu); not while a song plays.
     void mnuCardItemClick();
+    // Where the lyrics window's pages come from, and the page and next line
+    // it shows (pageChanged tells of each change).
+    lyrics::LyricsPages &lyricsPages() const { return *lyricsPages_; }
 
     // --- options (app/OptionCommands.cpp) ---
     void mnuOptionItemClick();
@@ -252,6 +259,7 @@ private:
     void PlayerNotify();
     void ResetLyricsCard();
     void hideLyricsWindow();
+    void buildLyricsPages(); // (lyrics/LyricsCommands.cpp)
     void buildLayout();
     // Shows the list the editor made in place of the song list, unmarked and
     // changed, with its first song loaded.
@@ -266,6 +274,8 @@ private:
     RemoteHost remoteHost();
     // A box, a file dialog or one of the program's dialogs is open.
     bool programDialogOpen() const;
+    // Silences every channel of the output, at any moment (player/PanicCommand.cpp).
+    void mnuPanicItemClick();
     // The key as if pressed and let go on the window.
     void runKey(int key);
 
@@ -286,6 +296,8 @@ private:
     std::unique_ptr<MidiRemote> remote_;
     std::unique_ptr<ShowRecorder> showRecorder_;
     std::unique_ptr<PerSongSettings> songSettings_;
+    std::unique_ptr<lyrics::LyricsPages> lyricsPages_;
+    std::unique_ptr<ScreenAwake> screenAwake_; // while a song list is open
 };
 
 } // namespace kazoon

@@ -10,6 +10,7 @@
 #include "player/SequencerDevice.h"
 #include "remote/MidiRemote.h"
 #include "remote/RemoteInput.h"
+#include "lyrics/LyricsPages.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
 #include "options/TfrmOption.h"
@@ -79,8 +80,9 @@ void TfrmMain::applyOptions(const OptionsChange &change)
     applyRemoteBindings(change.remote);
     Player().SetClick(change.click.click);
 
-    if (change.folderRuleChanged)
+    if (change.folderRuleChanged || change.songLyricsChanged)
         ResetLyricsCard();
+    lyricsPages_->setShowsNextLine(liveSettings().showNextLine(), lstWrd.items);
 
     if (change.showWhileStopped)
         ShowLyricsCard();

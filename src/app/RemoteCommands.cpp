@@ -18,6 +18,7 @@ RemoteHost TfrmMain::remoteHost()
     RemoteHost host;
     host.busy = [this] { return destroyed_ || terminating_ || programDialogOpen(); };
     host.runKey = [this](int key) { runKey(key); };
+    host.panic = [this] { mnuPanicItemClick(); };
     host.showStatus = [this](const QString &text, int ms) { statusBar_->showMessage(text, ms); };
     return host;
 }

@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/OptionCommands.h"
 #include "app/TfrmAbout.h"
+#include "lyrics/LyricsPages.h"
 #include "lyrics/TfrmWrd.h"
 #include "lyrics/TfrmWrdDir.h"
 #include "options/TfrmOption.h"
@@ -31,6 +32,7 @@ LyricsWindowHooks lyricsWindowHooks(TfrmMain *main)
     hooks.prev = main->cmdPrev;
     hooks.actions = main->findChildren<QAction *>();
     hooks.settingsPath = main->env().settingsPath;
+    hooks.roomChanged = [main] { main->lyricsPages().roomChanged(); };
     return hooks;
 }
 

@@ -36,6 +36,7 @@ int main(int argc, char **argv)
     env.helpPath = helpFilePath();
     env.dialogs = &dialogs;
     env.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    env.desktopBus = QStringLiteral("session");
 
     try {
         // The output is opened here and kept while songs come and go; only

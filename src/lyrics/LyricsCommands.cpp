@@ -1,14 +1,18 @@
 // The main window's lyrics card commands: the function toggle, the refresh,
 // the card maker and the three operations the player calls as songs load,
 // play and move.
+#include <QFileInfo>
 #include <QLabel>
 
 #include "app/Command.h"
 #include "app/MainWindow.h"
 #include "lyrics/LyricsCard.h"
+#include "lyrics/LyricsPages.h"
+#include "lyrics/SongLyrics.h"
 #include "lyrics/TfrmCardMaker.h"
 #include "lyrics/TfrmWrd.h"
 #include "player/PlayerSupport.h"
+#include "player/SequencerDevice.h"
 #include "player/TrackBar.h"
 #include "songlist/CheckListBox.h"
 
@@ -58,6 +62,12 @@ void TfrmMain::mnuCardItemClick()
         ShowLyricsCard();
     };
     hooks.fileDialog = [this](bool open) { open ? OpenDialogShow() : OpenDialogClose(); };
+    // Paged as the lyrics window would page them.
+    hooks.songLyrics = [this] {
+        const std::shared_ptr<const engine::Song> song = Player().OpenSong();
+        return song ? lyrics::cardFromSong(*song, {-1, frmWrd ? frmWrd->linesThatFit() : 2})
+                    : lyrics::LyricsCard();
+    };
     TfrmCardMaker maker(std::move(hooks), this);
     maker.make(songFileName, lyrics::cardPathFor(songFileName, liveSettings()));
 }
@@ -71,10 +81,9 @@ void TfrmMain::ResetLyricsCard()
     lstWrd.items.clear();
     lyricsLookedUp = false;
     lyricsMissing = false;
-    if (frmWrd) {
-        frmWrd->setLyrics(QString());
+    lyricsPages_->clear();
+    if (frmWrd)
         frmWrd->setCardName(QString());
-    }
 }
 
 void TfrmMain::ShowLyricsCard()
@@ -82,6 +91,8 @@ void TfrmMain::ShowLyricsCard()
     if (lstLive->count() == 0 || !cmdWrd->menuItem()->isChecked() || lyricsMissing)
         return;
     const LiveSettings settings = liveSettings();
+    // Before the lookup: the line takes room from the pages.
+    lyricsPages_->setShowsNextLine(settings.showNextLine(), lstWrd.items);
     if (!lyricsLookedUp) {
         lyrics::LyricsCard card;
         // Without a song there is no name to look for (an empty name would
@@ -89,6 +100,14 @@ void TfrmMain::ShowLyricsCard()
         if (!songFileName.isEmpty())
             card = lyrics::readLyricsCard(lyrics::cardPathFor(songFileName, settings).path);
         lyricsLookedUp = true;
+        QString cardName = lyrics::cardName(songFileName);
+        if (card.usable()) {
+            lyricsPages_->fromFile();
+        } else if (settings.songLyrics() && songLoaded) {
+            // No card file: the lyrics the song carries, read once here.
+            card = lyricsPages_->fromSong(Player().OpenSong().get());
+            cardName = QFileInfo(songFileName).fileName();
+        }
         if (!card.usable()) {
             lyricsMissing = true;
             hideLyricsWindow();
@@ -98,7 +117,7 @@ void TfrmMain::ShowLyricsCard()
         lstStepMarks = std::move(card.marks);
         lstWrd.items = std::move(card.pages);
         if (frmWrd)
-            frmWrd->setCardName(lyrics::cardName(songFileName));
+            frmWrd->setCardName(cardName);
     }
     UpdateLyricsPage();
     if (!frmWrd)
@@ -115,13 +134,31 @@ void TfrmMain::UpdateLyricsPage()
     // beside lstStep, and the label touched only when the page changes.
     if (!cmdWrd->menuItem()->isChecked() || !lyricsLookedUp || lyricsMissing || !frmWrd)
         return;
-    const int page = lyrics::pageForPosition(lstStepMarks, stepDisplay, trackBar->Position());
-    if (page == lyrics::kKeepPage)
-        return;
-    if (page == lyrics::kEmptyPage)
-        frmWrd->setLyrics(QString());
-    else if (page < lstWrd.count())
-        frmWrd->setLyrics(lstWrd.items.at(page));
+    lyricsPages_->show(lyrics::pageForPosition(lstStepMarks, stepDisplay, trackBar->Position()),
+                       lstWrd.items);
+}
+
+void TfrmMain::buildLyricsPages()
+{
+    lyrics::LyricsPages::Hooks hooks;
+    hooks.show = [this](const QString &page, const QString &nextLine) {
+        if (frmWrd) {
+            frmWrd->setLyrics(page);
+            frmWrd->setNextLine(nextLine);
+        }
+    };
+    hooks.showNextLine = [this](bool on) {
+        if (frmWrd)
+            frmWrd->setShowsNextLine(on);
+    };
+    hooks.linesThatFit = [this] { return frmWrd ? frmWrd->linesThatFit() : 2; };
+    hooks.repaged = [this](lyrics::LyricsCard card) {
+        lstStep.items = std::move(card.steps);
+        lstStepMarks = std::move(card.marks);
+        lstWrd.items = std::move(card.pages);
+        UpdateLyricsPage();
+    };
+    lyricsPages_ = std::make_unique<lyrics::LyricsPages>(std::move(hooks));
 }
 
 void TfrmMain::hideLyricsWindow()

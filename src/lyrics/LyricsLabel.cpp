@@ -159,6 +159,22 @@ LyricsFit fitLyrics(const QString &page, const QFont &chosen, QSize area, const 
     return fit;
 }
 
+int linesThatFit(const QFont &font, QSize area, const QPaintDevice *device)
+{
+    if (area.width() <= 0 || area.height() <= 0)
+        return 0;
+    // Each line one character: the width never wraps it.
+    const int lineSpacing = std::max(1, QFontMetrics(font, device).lineSpacing());
+    const int most = area.height() / lineSpacing + 1;
+    QString lines = QStringLiteral("\u3042");
+    int n = 0;
+    while (n < most && fitsIn(lines, font, QSize(1 << 20, area.height()), device)) {
+        ++n;
+        lines += QStringLiteral("\n\u3042");
+    }
+    return n;
+}
+
 LyricsLabel::LyricsLabel(QWidget *parent) : QLabel(parent)
 {
     setAlignment(Qt::AlignCenter);
@@ -205,13 +221,16 @@ void LyricsLabel::resizeEvent(QResizeEvent *event)
 {
     QLabel::resizeEvent(event);
     refit();
+    emit roomChanged();
 }
 
 void LyricsLabel::changeEvent(QEvent *event)
 {
     QLabel::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
         refit();
+        emit roomChanged();
+    }
 }
 
 } // namespace kazoon::lyrics

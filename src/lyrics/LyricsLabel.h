@@ -32,6 +32,10 @@ struct LyricsFit {
 LyricsFit fitLyrics(const QString &page, const QFont &chosen, QSize area,
                     const QPaintDevice *device = nullptr);
 
+// How many short lines (too short to wrap) the label lays out whole in an
+// area of this height in this font; 0 when not even one.
+int linesThatFit(const QFont &font, QSize area, const QPaintDevice *device = nullptr);
+
 // The lyrics label: its font is the chosen lyrics font, as the settings
 // keep it, and its text the whole page (which a screen reader reads); what
 // it draws is the page fitted to the label as it is now.
@@ -49,6 +53,10 @@ public:
     QSize minimumSizeHint() const override;
     bool hasHeightForWidth() const override { return false; }
     int heightForWidth(int) const override { return -1; }
+
+signals:
+    // The label's size or chosen font changed: the room for a page did.
+    void roomChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -2,6 +2,7 @@
 
 #include "app/TextFile.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 #include <climits>
 #include <vector>
@@ -15,11 +16,7 @@ using engine::SongText;
 
 enum class Break { None, Line, Page };
 
-struct Line {
-    std::int64_t tick = 0; // of its first syllable
-    QString text;
-    bool newPage = false;
-};
+using Line = SongLines::Line;
 
 bool blankBytes(std::span<const std::uint8_t> bytes)
 {
@@ -83,16 +80,80 @@ Break breakFor(QChar c, bool lyricLayout)
     return Break::None;
 }
 
+bool tagCharacter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'
+           || c == '_';
+}
+
+// The length of the tag at the start of text, 0 for none.
+qsizetype tagLength(QByteArrayView text)
+{
+    constexpr qsizetype kLongestName = 16;
+    if (text.size() < 4 || text[0] != '{' || (text[1] != '@' && text[1] != '#'))
+        return 0;
+    qsizetype i = 2;
+    while (i < text.size() && i - 2 < kLongestName && tagCharacter(text[i]))
+        ++i;
+    return i > 2 && i < text.size() && text[i] == '}' ? i + 1 : 0;
+}
+
+// Decodes a song's text piece by piece as decodeTextAs does, with one
+// Shift-JIS decoder for the whole song: opening one costs far more than a
+// syllable does. Each piece is whole characters, so the decoder keeps no
+// state from one to the next.
+class PieceDecoder {
+public:
+    explicit PieceDecoder(bool utf8) : utf8_(utf8)
+    {
+        if (!utf8)
+            sjis_ = QStringDecoder("Shift_JIS", QStringConverter::Flag::Stateless);
+    }
+    QString operator()(QByteArrayView piece)
+    {
+        if (utf8_ || !sjis_.isValid())
+            return decodeTextAs(utf8_, piece);
+        return sjis_.decode(piece);
+    }
+
+private:
+    bool utf8_;
+    QStringDecoder sjis_;
+};
+
+// Appends text without the tags at its start.
+void appendWithoutTag(QByteArray &out, QByteArrayView text)
+{
+    qsizetype start = 0;
+    while (start < text.size()
+           && (text[start] == '/' || text[start] == '\\' || text[start] == '\r'
+               || text[start] == '\n' || text[start] == ' ' || text[start] == '\t'))
+        ++start;
+    qsizetype end = start;
+    while (const qsizetype n = tagLength(text.sliced(end)))
+        end += n;
+    out.append(text.first(start));
+    out.append(text.sliced(end));
+}
+
 // Lines as sung: syllables joined, broken at the song's marks. A blank
 // between words is kept; blanks and marks alone start nothing.
 std::vector<Line> linesOf(const Song &song, bool &anyPageBreak)
 {
     bool lyricLayout = false;
     const std::vector<const SongText *> events = lyricEvents(song, lyricLayout);
+    // Every event's text without its tags, one after another: the decoding
+    // is chosen for the text as shown.
     QByteArray all;
-    for (const SongText *t : events)
-        all.append(reinterpret_cast<const char *>(song.text(*t).data()), qsizetype(t->size));
+    std::vector<qsizetype> ends;
+    ends.reserve(events.size());
+    for (const SongText *t : events) {
+        const auto bytes = song.text(*t);
+        appendWithoutTag(all, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+        ends.push_back(all.size());
+    }
     const bool utf8 = isUtf8Text(all);
+    PieceDecoder decode(utf8);
 
     std::vector<Line> lines;
     Line current;
@@ -105,11 +166,12 @@ std::vector<Line> linesOf(const Song &song, bool &anyPageBreak)
             lines.push_back(std::move(current));
         current = Line();
     };
-    for (const SongText *t : events) {
-        const auto bytes = song.text(*t);
-        carried.append(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    for (std::size_t k = 0; k < events.size(); ++k) {
+        const SongText *t = events[k];
+        const qsizetype from = k == 0 ? 0 : ends[k - 1];
+        carried.append(QByteArrayView(all).sliced(from, ends[k] - from));
         const qsizetype cut = wholeCharacters(carried, utf8);
-        const QString text = withoutLanguageTag(decodeTextAs(utf8, QByteArrayView(carried).first(cut)));
+        const QString text = decode(QByteArrayView(carried).first(cut));
         carried.remove(0, cut);
         for (const QChar c : text) {
             const Break b = breakFor(c, lyricLayout);
@@ -145,15 +207,33 @@ std::vector<Line> linesOf(const Song &song, bool &anyPageBreak)
 
 } // namespace
 
-QString withoutLanguageTag(const QString &syllable) { return syllable; }
+QByteArray withoutLanguageTag(QByteArrayView text)
+{
+    QByteArray out;
+    appendWithoutTag(out, text);
+    return out;
+}
+
+SongLines linesFromSong(const Song &song)
+{
+    SongLines result;
+    result.lines = linesOf(song, result.pageMarks);
+    result.ppqn = song.ppqn;
+    return result;
+}
 
 LyricsCard cardFromSong(const Song &song, const SongLyricsOptions &options)
 {
-    bool anyPageBreak = false;
-    const std::vector<Line> lines = linesOf(song, anyPageBreak);
-    const std::int64_t lead = options.leadTicks < 0 ? song.ppqn : options.leadTicks;
+    return cardFromLines(linesFromSong(song), options);
+}
+
+LyricsCard cardFromLines(const SongLines &songLines, const SongLyricsOptions &options)
+{
+    const std::vector<Line> &lines = songLines.lines;
+    const bool anyPageBreak = songLines.pageMarks;
+    const std::int64_t lead = options.leadTicks < 0 ? songLines.ppqn : options.leadTicks;
     const std::size_t perPage = std::size_t(std::max(2, options.linesPerPage));
-    const std::int64_t ppqn = std::max(1, song.ppqn);
+    const std::int64_t ppqn = std::max(1, songLines.ppqn);
 
     LyricsCard card;
     for (std::size_t i = 0; i < lines.size(); ++i) {

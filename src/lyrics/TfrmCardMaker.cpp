@@ -64,6 +64,8 @@ TfrmCardMaker::TfrmCardMaker(CardMakerHooks hooks, QWidget *parent)
     lblLyrics->setBuddy(memLyrics);
     cmdOpenText = makeButton(this, "cmdOpenText", QStringLiteral("テキストファイルを開く(&O)..."),
                              QStringLiteral("テキストファイルを開く"));
+    cmdSongLyrics = makeButton(this, "cmdSongLyrics", QStringLiteral("曲の歌詞を読み込む(&E)"),
+                               QStringLiteral("曲の歌詞を読み込む"));
 
     auto *lblMarks = new QLabel(QStringLiteral("ページの開始ステップ(&M)"), this);
     grdMarks = new QTableWidget(0, 2, this);
@@ -106,7 +108,11 @@ TfrmCardMaker::TfrmCardMaker(CardMakerHooks hooks, QWidget *parent)
     auto *left = new QVBoxLayout;
     left->addWidget(lblLyrics);
     left->addWidget(memLyrics, 1);
-    left->addWidget(cmdOpenText, 0, Qt::AlignLeft);
+    auto *sources = new QHBoxLayout;
+    sources->addWidget(cmdOpenText);
+    sources->addWidget(cmdSongLyrics);
+    sources->addStretch(1);
+    left->addLayout(sources);
     auto *nudges = new QHBoxLayout;
     nudges->addWidget(cmdMinus);
     nudges->addWidget(cmdPlus);
@@ -137,6 +143,7 @@ TfrmCardMaker::TfrmCardMaker(CardMakerHooks hooks, QWidget *parent)
     all->addLayout(bottom);
 
     connect(cmdOpenText, &QPushButton::clicked, this, &TfrmCardMaker::cmdOpenTextClick);
+    connect(cmdSongLyrics, &QPushButton::clicked, this, &TfrmCardMaker::cmdSongLyricsClick);
     connect(cmdPlay, &QPushButton::clicked, this, &TfrmCardMaker::cmdPlayClick);
     connect(cmdStop, &QPushButton::clicked, this, &TfrmCardMaker::cmdStopClick);
     connect(cmdPrev, &QPushButton::clicked, this, &TfrmCardMaker::cmdPrevClick);
@@ -222,6 +229,7 @@ void TfrmCardMaker::setPlaying(bool on)
     // The lyrics stay as they are while the pages are tapped.
     memLyrics->setReadOnly(on);
     cmdOpenText->setEnabled(!on);
+    cmdSongLyrics->setEnabled(!on);
     cmdSave->setEnabled(!on);
 }
 
@@ -429,6 +437,35 @@ void TfrmCardMaker::cmdOpenTextClick()
     const QString text = decodeText(file.bytes);
     const lyrics::LyricsCard card = lyrics::parseLyricsCard(splitLines(text));
     memLyrics->setPlainText(card.usable() ? lyrics::textFromPages(card.pages) : text);
+}
+
+void TfrmCardMaker::cmdSongLyricsClick()
+{
+    if (playing_)
+        return;
+    const lyrics::LyricsCard card = hooks_.songLyrics ? hooks_.songLyrics() : lyrics::LyricsCard();
+    if (!card.usable()) {
+        hooks_.showMessage(QStringLiteral("この曲には歌詞が入っていません。\r\n"
+                                          "歌詞を入力するか、テキストファイルを開いてください。"),
+                           QString::fromUtf8(kCaption), mb::Ok | mb::IconExclamation);
+        return;
+    }
+    // What is in the dialog goes only when the performer says so.
+    if (!memLyrics->toPlainText().trimmed().isEmpty() || taps_.count() > 0) {
+        const QString question =
+            (changed_ ? QStringLiteral("歌詞カードは保存されていません。\r\n") : QString())
+            + QStringLiteral("今の歌詞とステップを、曲に入っている歌詞で置き換えますか?");
+        if (hooks_.showMessage(question, QString::fromUtf8(kCaption),
+                               mb::YesNo | mb::IconQuestion | mb::DefButton2)
+            != mb::IdYes)
+            return;
+    }
+    refreshing_ = true;
+    memLyrics->setPlainText(lyrics::textFromPages(card.pages));
+    refreshing_ = false;
+    taps_.setMarks(card.marks);
+    changed_ = true;
+    refreshMarks();
 }
 
 bool TfrmCardMaker::cmdSaveClick()

@@ -31,6 +31,8 @@ struct CardMakerHooks {
     std::function<void()> cardSaved;
     // A file dialog opens (true) or closes (false) over the program.
     std::function<void(bool open)> fileDialog;
+    // The card made from the lyrics the song carries; unusable when it has none.
+    std::function<lyrics::LyricsCard()> songLyrics;
 };
 
 // Makes the loaded song's lyrics card: the lyrics typed or opened as pages,
@@ -65,6 +67,8 @@ public:
     void cmdPlusClick() { nudgeSelected(1); }
     void cmdMinusClick() { nudgeSelected(-1); }
     void cmdOpenTextClick();
+    // Fills the lyrics and the marks from the lyrics the song carries.
+    void cmdSongLyricsClick();
     // True when the card was written.
     bool cmdSaveClick();
     void cmdCloseClick();
@@ -74,7 +78,7 @@ public:
     QLabel *lblSong = nullptr, *lblStep = nullptr;
     QPlainTextEdit *memLyrics = nullptr;
     QTableWidget *grdMarks = nullptr;
-    QPushButton *cmdOpenText = nullptr, *cmdPlay = nullptr, *cmdStop = nullptr, *cmdPrev = nullptr,
+    QPushButton *cmdOpenText = nullptr, *cmdSongLyrics = nullptr, *cmdPlay = nullptr, *cmdStop = nullptr, *cmdPrev = nullptr,
                 *cmdNext = nullptr, *cmdUndo = nullptr, *cmdMinus = nullptr, *cmdPlus = nullptr,
                 *cmdSave = nullptr, *cmdClose = nullptr;
     QTimer tickTimer;

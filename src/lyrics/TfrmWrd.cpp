@@ -1,10 +1,12 @@
 #include "lyrics/TfrmWrd.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Colors.h"
 #include "app/Command.h"
@@ -59,6 +61,18 @@ TfrmWrd::TfrmWrd(LyricsWindowHooks hooks)
     lyricsFont.setPointSize(36);
     lblWrd->setFont(lyricsFont);
     layout->addWidget(lblWrd, 1);
+    // The next page's first line: read as the line it shows, like the page.
+    lblNext = new lyrics::LyricsLabel(PanelWrd);
+    lblNext->setObjectName(QStringLiteral("lblNext"));
+    lblNext->setAccessibleDescription(QStringLiteral("次のページの最初の行"));
+    lblNext->hide();
+    layout->addWidget(lblNext);
+    connect(lblWrd, &lyrics::LyricsLabel::roomChanged, this, [this] {
+        fitNextLine();
+        if (hooks_.roomChanged)
+            hooks_.roomChanged();
+    });
+    fitNextLine();
 
     auto gap = [this] {
         auto *w = new QWidget(ToolBar);
@@ -102,6 +116,49 @@ void TfrmWrd::setLyrics(const QString &text)
     lblWrd->setPage(shown);
 }
 
+void TfrmWrd::setNextLine(const QString &line)
+{
+    if (line.isSharedWith(nextLine_) || line == nextLine_)
+        return;
+    nextLine_ = line;
+    lblNext->setPage(line);
+}
+
+void TfrmWrd::setShowsNextLine(bool on)
+{
+    if (on == showsNextLine())
+        return;
+    lblNext->setVisible(on);
+    // A window not shown yet has its room laid out when it shows.
+    if (!isVisible() && hooks_.roomChanged)
+        hooks_.roomChanged();
+}
+
+void TfrmWrd::fitNextLine()
+{
+    // Half the page's type, never below the smallest readable size, on one line.
+    QFont font = lblWrd->font();
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(std::max(lyrics::kSmallestLyricsPointSize, font.pointSizeF() / 2));
+    else
+        font.setPixelSize(std::max(1, font.pixelSize() / 2));
+    lblNext->setFont(font);
+    lblNext->setFixedHeight(QFontMetrics(font, lblNext).height());
+}
+
+int TfrmWrd::linesThatFit()
+{
+    // A hidden window lays out its label only when it shows: the room it
+    // will have is laid out here, the window first, then the panel in it.
+    if (!isVisible()) {
+        for (QWidget *w : {static_cast<QWidget *>(this), PanelWrd}) {
+            w->layout()->invalidate();
+            w->layout()->activate();
+        }
+    }
+    return std::max(2, lyrics::linesThatFit(lblWrd->font(), lblWrd->contentsRect().size(), lblWrd));
+}
+
 void TfrmWrd::setCardName(const QString &cardName)
 {
     setWindowTitle(cardName.isEmpty() ? kCaption : kCaption + QStringLiteral(" - ") + cardName);
@@ -120,6 +177,7 @@ void TfrmWrd::setForeColor(int value)
     QPalette pal = lblWrd->palette();
     pal.setColor(QPalette::WindowText, colorFromValue(value));
     lblWrd->setPalette(pal);
+    setNextLineColor();
 }
 
 void TfrmWrd::setBackColor(int value)
@@ -128,6 +186,18 @@ void TfrmWrd::setBackColor(int value)
     QPalette pal = PanelWrd->palette();
     pal.setColor(QPalette::Window, colorFromValue(value));
     PanelWrd->setPalette(pal);
+    setNextLineColor();
+}
+
+void TfrmWrd::setNextLineColor()
+{
+    // Dimmer: halfway from the text colour to the background, whatever they are.
+    const QColor fore = colorFromValue(foreColor_), back = colorFromValue(backColor_);
+    QPalette pal = lblNext->palette();
+    pal.setColor(QPalette::WindowText, QColor((fore.red() + back.red()) / 2,
+                                              (fore.green() + back.green()) / 2,
+                                              (fore.blue() + back.blue()) / 2));
+    lblNext->setPalette(pal);
 }
 
 void TfrmWrd::readSettings(const IniFile &ini)

@@ -26,6 +26,9 @@ struct LyricsWindowHooks {
     // The main window's actions; those with a short cut work here as well.
     QList<QAction *> actions;
     QString settingsPath;
+    // The room for a page changed (the window's size, the font, the next
+    // line shown or not); may be null.
+    std::function<void()> roomChanged;
 };
 
 // The lyrics card window: a separate, sizeable window that shows the page of
@@ -50,6 +53,15 @@ public:
     void setLyrics(const QString &text);
     // The page shown, as the card holds it (lines joined with CR LF).
     const QString &lyrics() const { return lyrics_; }
+    // The next page's first line, under the page in smaller, dimmer type
+    // while the next line is shown.
+    void setNextLine(const QString &line);
+    const QString &nextLine() const { return nextLine_; }
+    void setShowsNextLine(bool on);
+    bool showsNextLine() const { return !lblNext->isHidden(); }
+    // How many lines a page can have and still be shown whole in the chosen
+    // font at the window's size (2 at least, so that a page is never a line).
+    int linesThatFit();
     // The caption: "歌詞カード", followed by the card's file name while one is shown.
     void setCardName(const QString &cardName);
     // Makes the window visible and brings it to the front.
@@ -66,6 +78,7 @@ public:
     QAction *ButtonSB = nullptr, *ButtonPlay = nullptr, *ButtonStop = nullptr,
             *ButtonPrev = nullptr;
     lyrics::LyricsLabel *lblWrd = nullptr;
+    lyrics::LyricsLabel *lblNext = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -73,10 +86,14 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void fitNextLine();
+    void setNextLineColor();
+
     LyricsWindowHooks hooks_;
     int foreColor_;
     int backColor_;
     QString lyrics_;
+    QString nextLine_;
 };
 
 } // namespace kazoon

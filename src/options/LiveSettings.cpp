@@ -1,6 +1,7 @@
 #include "options/LiveSettings.h"
 
 #include "options/ClickPage.h"
+#include "options/SongLyricsBoxes.h"
 #include "options/TfrmOption.h"
 
 namespace kazoon {
@@ -25,6 +26,16 @@ LyricsFolderRule LiveSettings::lyricsFolderRule() const
 }
 
 QString LiveSettings::lyricsFolder() const { return options_ ? options_->txtDir->text() : QString(); }
+
+bool LiveSettings::songLyrics() const
+{
+    return !options_ || options_->songLyricsBoxes->chkSongWrd->isChecked();
+}
+
+bool LiveSettings::showNextLine() const
+{
+    return options_ && options_->songLyricsBoxes->chkNextLine->isChecked();
+}
 
 } // namespace kazoon
 

@@ -26,6 +26,8 @@ public:
     LyricsFolderRule lyricsFolderRule() const;
     QString lyricsFolder() const; // for OwnFolder
     ClickOptions click() const;   // in force (changed on OK)
+    bool songLyrics() const;   // a song without a card shows the lyrics it carries
+    bool showNextLine() const; // the next page's first line shows under the page
 
 private:
     const TfrmOption *options_;

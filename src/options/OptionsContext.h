@@ -49,6 +49,7 @@ struct OptionsContext {
 struct OptionsChange {
     std::optional<LyricsDesign> lyrics; // the design for the lyrics window
     bool folderRuleChanged = false;     // the lyrics cards must be looked up again
+    bool songLyricsChanged = false;     // so must they: the song's own lyrics came or went
     bool showWhileStopped = false;
     bool lessonAllowed = false;         // false withdraws lesson mode
     bool repeatAllowed = false;         // false withdraws the last song's mark

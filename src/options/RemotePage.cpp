@@ -25,7 +25,7 @@ RemotePage::RemotePage(RemoteInput *remote, std::function<RemoteBindings()> inUs
     for (int i = 0; i < kRemoteCommandCount; ++i) {
         const auto command = RemoteCommand(i);
         const QString caption = RemoteBindings::caption(command);
-        const int y = 62 + i * 30;
+        const int y = 62 + i * 28;
         auto *name = new QLabel(caption, this);
         name->setGeometry(12, y + 4, 100, 16);
         lblRemoteBinding[i] = new QLabel(this);

@@ -31,6 +31,7 @@
 #include "options/PageLayout.h"
 #include "options/ClickPage.h"
 #include "options/RemotePage.h"
+#include "options/SongLyricsBoxes.h"
 #include "lyrics/TfrmWrd.h"
 
 namespace kazoon {
@@ -138,7 +139,7 @@ TfrmOption::TfrmOption(OptionsContext context, QWidget *parent)
         "chkOnRep", QRect(16, 212, 310, 20));
 
     auto *group2 = named(new QGroupBox(QStringLiteral("歌詞カードのデザイン"), lyricsPage),
-                         "GroupBox2", QRect(8, 8, 317, 88));
+                         "GroupBox2", QRect(8, 8, 317, 84));
     cmdFont = named(new QPushButton(QStringLiteral("フォント(&F)"), group2), "cmdFont",
                     QRect(12, 22, 90, 25));
     cmdFcolor = named(new QPushButton(QStringLiteral("文字色(&C)"), group2), "cmdFcolor",
@@ -148,7 +149,7 @@ TfrmOption::TfrmOption(OptionsContext context, QWidget *parent)
     cmdDefault = named(new QPushButton(QStringLiteral("初期設定に戻す(&D)"), group2),
                        "cmdDefault", QRect(12, 54, 140, 25));
     auto *radioGroup = named(new QGroupBox(QStringLiteral("歌詞カードのフォルダ"), lyricsPage),
-                             "RadioGroup1", QRect(8, 104, 317, 112));
+                             "RadioGroup1", QRect(8, 98, 317, 100));
     RadioWrd1 = named(new QRadioButton(QStringLiteral("MIDIファイルと同じフォルダに置く"), radioGroup),
                       "RadioWrd1", QRect(12, 20, 290, 20));
     RadioWrd2 = named(new QRadioButton(QStringLiteral("専用のフォルダを指定する"), radioGroup),
@@ -160,7 +161,8 @@ TfrmOption::TfrmOption(OptionsContext context, QWidget *parent)
     txtDir->setBackgroundRole(QPalette::Button);
     RadioWrd1->setChecked(true);
     chkOnStop = named(new QCheckBox(QStringLiteral("プレーヤーの停止中も歌詞を表示する"), lyricsPage),
-                      "chkOnStop", QRect(16, 228, 300, 20));
+                      "chkOnStop", QRect(16, 204, 300, 20));
+    songLyricsBoxes = named(new SongLyricsBoxes(lyricsPage), "SongLyricsBoxes", QRect(16, 226, 310, 42));
     lblDmy = named(new QLabel(lyricsPage), "lblDmy", QRect(0, 0, 10, 10));
     lblDmy->setVisible(false);
 
@@ -222,6 +224,7 @@ void TfrmOption::readSettings(const IniFile &ini)
     chkOnLsn->setChecked(ini.readBool(QStringLiteral("Lesson"), QStringLiteral("Set"), false));
     chkOnRep->setChecked(ini.readBool(QStringLiteral("Repeat"), QStringLiteral("Set"), false));
     clickPage->readSettings(ini);
+    songLyricsBoxes->readSettings(ini);
 }
 
 void TfrmOption::writeSettings(IniFile &ini) const
@@ -235,6 +238,7 @@ void TfrmOption::writeSettings(IniFile &ini) const
     ini.writeBool(QStringLiteral("Lesson"), QStringLiteral("Set"), chkOnLsn->isChecked());
     ini.writeBool(QStringLiteral("Repeat"), QStringLiteral("Set"), chkOnRep->isChecked());
     clickPage->writeSettings(ini);
+    songLyricsBoxes->writeSettings(ini);
 }
 
 void TfrmOption::RadioWrd1Click()
@@ -289,6 +293,7 @@ void TfrmOption::FormShow()
     savedLessonEnabled = chkOnLsn->isChecked();
     savedRepeatLast = chkOnRep->isChecked();
     savedMuteStandby = chkOnMute->isChecked();
+    songLyricsBoxes->keep();
     outputPage->showCurrent();
     remotePage->showCurrent();
     clickPage->showCurrent();
@@ -427,6 +432,7 @@ OptionsChange TfrmOption::changeOnOk() const
     const int mode = RadioWrd2->isChecked() ? 2 : 1;
     change.folderRuleChanged = folderRuleChanged(savedFolderMode, savedFolderPath, mode, txtDir->text());
     change.showWhileStopped = chkOnStop->isChecked();
+    change.songLyricsChanged = songLyricsBoxes->songLyricsChanged();
     change.lessonAllowed = chkOnLsn->isChecked();
     change.repeatAllowed = chkOnRep->isChecked();
     change.remote = remotePage->bindings();
@@ -449,6 +455,7 @@ void TfrmOption::CancelBtnClick()
     chkOnLsn->setChecked(savedLessonEnabled);
     chkOnRep->setChecked(savedRepeatLast);
     chkOnMute->setChecked(savedMuteStandby);
+    songLyricsBoxes->restore();
     outputPage->cancel();
 }
 

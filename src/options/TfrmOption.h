@@ -19,6 +19,7 @@ class IniFile;
 class ClickPage;
 class OutputPage;
 class RemotePage;
+class SongLyricsBoxes;
 
 // The options dialog. Its check boxes, radio buttons, step bar and folder
 // field are the program's live settings; the rest of the program reads them
@@ -76,6 +77,8 @@ public:
     OutputPage *outputPage = nullptr;
     RemotePage *remotePage = nullptr;
     ClickPage *clickPage = nullptr;
+    // The lyrics page's choices for the song's own lyrics and the next line.
+    SongLyricsBoxes *songLyricsBoxes = nullptr;
 
     // The lyrics colours waiting for OK, in their stored form.
     int pendingForeColor() const { return pendingForeColor_; }

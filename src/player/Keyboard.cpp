@@ -89,8 +89,11 @@ bool TfrmMain::FormKeyDown(QObject *sender, int key, Qt::KeyboardModifiers modif
     case Qt::Key_Alt:
         return frmWrd && frmWrd->isVisible();
     case Qt::Key_Escape:
+        // Esc stops a song; with none playing it silences whatever still sounds.
         if (cmdStop->button()->isEnabled())
             ButtonStopClick();
+        else
+            mnuPanicItemClick();
         return false;
     case Qt::Key_Space:
         if (lstLive->isEnabled() && lstLive->itemIndex() >= 0 && sender != lstLive) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -10,6 +11,10 @@
 #include "player/engine/SongAdjust.h"
 
 namespace kazoon {
+
+namespace engine {
+struct Song;
+}
 
 // Raised by Open when a song cannot be loaded, and by the commands that need
 // an open device when none is open. The message is the device's own text.
@@ -77,8 +82,17 @@ public:
     // Where the click goes, for every song from now on.
     virtual void SetClick(const engine::ClickSettings &click) = 0;
 
+    // Silences every channel of the output at once, whatever the device
+    // knows of them, also with no song open. A play goes on, its place and
+    // its state kept; only what sounded at that moment ends.
+    virtual void Panic() = 0;
+
     virtual int Error() const = 0;
     virtual std::string ErrorText() const = 0;
+
+    // The open song as read from its file (its lyrics are read from it);
+    // null without a song, or on a device that does not read songs itself.
+    virtual std::shared_ptr<const engine::Song> OpenSong() const { return nullptr; }
 
     void setOnNotify(std::function<void()> handler) { onNotify_ = std::move(handler); }
 

@@ -20,6 +20,7 @@ int MidiRemote::keyOf(RemoteCommand command)
     case RemoteCommand::Next: return Qt::Key_Down;
     case RemoteCommand::Previous: return Qt::Key_Up;
     case RemoteCommand::Qs: return Qt::Key_F9;
+    case RemoteCommand::Panic: break;
     }
     return 0;
 }
@@ -81,6 +82,12 @@ void MidiRemote::message(const QByteArray &message)
     // Matched even when ignored, so that a pedal held through a box does not
     // fire when the box goes.
     const std::optional<RemoteCommand> command = bindings_.match(message);
+    if (command == RemoteCommand::Panic) {
+        // Something hangs: it must stop even behind a box or a dialog.
+        if (host_.panic)
+            host_.panic();
+        return;
+    }
     if (!command || (host_.busy && host_.busy()) || !host_.runKey)
         return;
     host_.runKey(keyOf(*command));

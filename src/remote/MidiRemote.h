@@ -18,6 +18,8 @@ struct RemoteHost {
     std::function<bool()> busy;
     // Gives the window a key as if it were pressed and let go.
     std::function<void(int key)> runKey;
+    // Silences everything; runs even while the window is busy.
+    std::function<void()> panic;
     // A line in the status bar for a while.
     std::function<void(const QString &text, int timeoutMs)> showStatus;
 };
@@ -55,7 +57,7 @@ public:
     bool learning() const { return bool(learner_); }
 
     // A message from the input: its command runs as its key would, unless the
-    // window is busy.
+    // window is busy; the panic runs whatever the window is doing.
     void message(const QByteArray &message);
 
     // The key a command gives.

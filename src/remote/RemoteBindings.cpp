@@ -138,6 +138,7 @@ QString RemoteBindings::key(RemoteCommand c)
     case RemoteCommand::Next: return QStringLiteral("Next");
     case RemoteCommand::Previous: return QStringLiteral("Previous");
     case RemoteCommand::Qs: return QStringLiteral("QS");
+    case RemoteCommand::Panic: return QStringLiteral("Panic");
     }
     return QString();
 }
@@ -151,6 +152,7 @@ QString RemoteBindings::caption(RemoteCommand c)
     case RemoteCommand::Next: return QStringLiteral("次の曲");
     case RemoteCommand::Previous: return QStringLiteral("前の曲");
     case RemoteCommand::Qs: return QStringLiteral("QSモード");
+    case RemoteCommand::Panic: return QStringLiteral("全ての音を止める");
     }
     return QString();
 }

@@ -10,9 +10,10 @@ namespace kazoon {
 
 class IniFile;
 
-// The show commands a MIDI remote can give, each as its key does.
-enum class RemoteCommand { Play, Stop, Top, Next, Previous, Qs };
-constexpr int kRemoteCommandCount = 6;
+// The show commands a MIDI remote can give, each as its key does; the panic
+// has no key of its own.
+enum class RemoteCommand { Play, Stop, Top, Next, Previous, Qs, Panic };
+constexpr int kRemoteCommandCount = 7;
 
 // What a command is bound to: a note-on (velocity above zero), a control
 // change reaching the threshold, or a program change, on one channel.

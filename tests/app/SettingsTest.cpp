@@ -45,6 +45,8 @@ const char *const kDefaultsWritten = "[Main]\n"
                                      "Dir_Option=1\n"
                                      "Path=\n"
                                      "Ind_Option=0\n"
+                                     "SongLyrics=1\n"
+                                     "NextLine=0\n"
                                      "[Lesson]\n"
                                      "Set=0\n"
                                      "[Repeat]\n"
@@ -90,6 +92,8 @@ TEST(Settings, FirstStartUsesTheDefaultsAndWritesEveryKeyInOrder)
     EXPECT_FALSE(o->chkOnLsn->isChecked());
     EXPECT_FALSE(o->chkOnRep->isChecked());
     EXPECT_FALSE(o->chkOnMute->isChecked());
+    EXPECT_TRUE(m->liveSettings().songLyrics());
+    EXPECT_FALSE(m->liveSettings().showNextLine());
     EXPECT_EQ(w->pos(), QPoint(0, 0));
     EXPECT_EQ(w->size(), QSize(621, 168));
     EXPECT_EQ(w->windowState(), Qt::WindowNoState);
@@ -115,6 +119,7 @@ TEST(Settings, ValueFormsClampingAndUnknownKeys)
                       "Width=800\r\nHeight=300\r\nWindowState=2\r\nTop=7\r\nLeft=9\r\n"
                       "FontName=IPAGothic\r\nFontSize=20\r\nFontBold=0\r\nFontItalic=1\r\n"
                       "ForeColor=255\r\nBackColor=0x80000005\r\nInd_Option=1\r\n"
+                      "SongLyrics=maybe\r\nNextLine=1\r\n"
                       "[Lesson]\r\nSet=1\r\n"
                       "[Repeat]\r\nSet=2\r\n");
     app.start();
@@ -132,6 +137,8 @@ TEST(Settings, ValueFormsClampingAndUnknownKeys)
     EXPECT_TRUE(o->chkOnLsn->isChecked());
     EXPECT_TRUE(o->chkOnRep->isChecked());
     EXPECT_TRUE(o->chkOnMute->isChecked());
+    EXPECT_TRUE(m->liveSettings().songLyrics()) << "a damaged value is the default";
+    EXPECT_TRUE(m->liveSettings().showNextLine());
     EXPECT_EQ(w->pos(), QPoint(9, 7));
     EXPECT_TRUE(w->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(w->lblWrd->font().family(), QStringLiteral("IPAGothic"));
@@ -157,6 +164,7 @@ TEST(Settings, ValueFormsClampingAndUnknownKeys)
                              "Width=800\nHeight=300\nWindowState=2\nTop=7\nLeft=9\n"
                              "FontName=IPAGothic\nFontSize=20\nFontBold=0\nFontItalic=1\n"
                              "ForeColor=255\nBackColor=-2147483643\nInd_Option=1\n"
+                             "SongLyrics=1\nNextLine=1\n"
                              "[Lesson]\nSet=1\n"
                              "[Repeat]\nSet=1\n"
                              "[Click]\nRoute=none\nPort=\nChannel=10\nLevel=80\nAccent=1\nCount=1\n"

@@ -19,6 +19,7 @@
 #include "lyrics/TfrmCardMaker.h"
 #include "lyrics/TfrmWrd.h"
 #include "player/SequencerDevice.h"
+#include "smf/SmfWriter.h"
 
 using namespace kazoon;
 using namespace kazoon::test;
@@ -462,4 +463,101 @@ TEST(CardMaker, LyricsFolderNotChosenIsRefused)
     ASSERT_EQ(app.dialogs.boxes.size(), 2);
     EXPECT_TRUE(app.dialogs.boxes.first().text.contains(QStringLiteral("フォルダが指定されていません")));
     EXPECT_TRUE(app.dialogs.allUsed());
+}
+
+namespace {
+
+// A song of 16 beats whose text events carry two karaoke pages: from beat 4
+// and from beat 8 (shown from steps 13 and 29).
+QString karaokeSong(TestApp &app, bool withLyrics)
+{
+    smf::SmfWriter w(1, 480);
+    smf::Track &notes = w.addTrack();
+    notes.bpm(120);
+    for (int beat = 0; beat < 16; ++beat)
+        notes.note(0, 60, 100, 480);
+    if (withLyrics)
+        w.addTrack().at(1920).text("\\Twin").text("kle ").text("twinkle").at(2400).text("/Little star")
+            .at(3840).text("\\How I wonder");
+    const QString path = app.path(QStringLiteral("song.mid"));
+    w.writeFile(path.toStdString());
+    return path;
+}
+
+} // namespace
+
+TEST(CardMaker, SongLyricsButtonFillsTheLyricsAndMarksAndTheCardIsSavedFromThere)
+{
+    EngineShow show(engine::Driver::Mode::Manual);
+    show.app.writeSettings(settings());
+    TfrmMain *m = show.open({QStringLiteral("0 ") + karaokeSong(show.app, true)});
+    ASSERT_TRUE(m->songLoaded);
+    show.app.dialogs.answer(mb::IdOk); // saved
+    const bool ran = withMaker(show.app, [&](TfrmCardMaker &d) {
+        EXPECT_EQ(d.cmdSongLyrics->text(), QStringLiteral("曲の歌詞を読み込む(&E)"));
+        d.cmdSongLyrics->click();
+        EXPECT_EQ(d.memLyrics->toPlainText(), QStringLiteral("Twinkle twinkle\nLittle star\n\nHow I wonder"));
+        EXPECT_EQ(d.marks(), (QList<int>{13, 29}));
+        EXPECT_EQ(marksIn(d.grdMarks), (QList<int>{13, 29}));
+        // A performer moves one page turn and saves.
+        d.grdMarks->setCurrentCell(1, 0);
+        d.cmdMinus->click();
+        EXPECT_TRUE(d.cmdSaveClick());
+
+        d.cmdPlayClick();
+        EXPECT_FALSE(d.cmdSongLyrics->isEnabled()) << "not while the pages are tapped";
+        d.cmdStopClick();
+        EXPECT_TRUE(d.cmdSongLyrics->isEnabled());
+    });
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(fileBytes(show.app.path(QStringLiteral("song.txt"))),
+              QByteArray("13\r\nTwinkle twinkle\r\nLittle star\r\n28\r\nHow I wonder\r\n"));
+    // The card file now stands before the song's own lyrics.
+    EXPECT_EQ(m->frmWrd->windowTitle(), QStringLiteral("歌詞カード - song.txt"));
+    EXPECT_EQ(m->lstStepMarks, (QList<int>{13, 28}));
+    EXPECT_TRUE(show.app.dialogs.allUsed());
+}
+
+TEST(CardMaker, SongLyricsButtonAsksBeforeReplacingAndSaysWhenTheSongHasNone)
+{
+    struct Row {
+        const char *what;
+        bool songHasLyrics;
+        int answer; // to the question, 0 for none asked
+        bool replaced;
+    };
+    const Row rows[] = {
+        {"no lyrics in the song", false, 0, false},
+        {"typed lyrics, No keeps them", true, mb::IdNo, false},
+        {"typed lyrics, Yes replaces them", true, mb::IdYes, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        EngineShow show(engine::Driver::Mode::Manual);
+        show.app.writeSettings(settings());
+        show.open({QStringLiteral("0 ") + karaokeSong(show.app, row.songHasLyrics)});
+        if (row.answer)
+            show.app.dialogs.answer(row.answer);
+        show.app.dialogs.answer(mb::IdYes); // close without saving
+        const bool ran = withMaker(show.app, [&](TfrmCardMaker &d) {
+            d.memLyrics->setPlainText(QStringLiteral("typed"));
+            d.cmdSongLyrics->click();
+            EXPECT_EQ(d.memLyrics->toPlainText(),
+                      row.replaced ? QStringLiteral("Twinkle twinkle\nLittle star\n\nHow I wonder")
+                                   : QStringLiteral("typed"));
+            EXPECT_EQ(d.marks(), row.replaced ? (QList<int>{13, 29}) : QList<int>());
+        });
+        ASSERT_TRUE(ran);
+        ASSERT_EQ(show.app.dialogs.boxes.size(), 2);
+        const auto &box = show.app.dialogs.boxes.first();
+        if (row.songHasLyrics) {
+            EXPECT_EQ(box.text, QStringLiteral("歌詞カードは保存されていません。\r\n"
+                                               "今の歌詞とステップを、曲に入っている歌詞で置き換えますか?"));
+            EXPECT_EQ(box.flags, mb::YesNo | mb::IconQuestion | mb::DefButton2);
+        } else {
+            EXPECT_EQ(box.text, QStringLiteral("この曲には歌詞が入っていません。\r\n"
+                                               "歌詞を入力するか、テキストファイルを開いてください。"));
+        }
+        EXPECT_TRUE(show.app.dialogs.allUsed());
+    }
 }

@@ -161,3 +161,32 @@ TEST(SongLyrics, EmptyAndBlankEventsAddNothing)
     unreadable.addTrack().lyric("\xEF\xBB").lyric(std::string(1, '\0'));
     EXPECT_FALSE(cardOf(unreadable).usable());
 }
+
+TEST(SongLyrics, LanguageTagsAtTheStartOfAnEventAreLeftOutAndOtherBracesAreSung)
+{
+    const struct {
+        const char *text, *shown;
+    } rows[] = {
+        {"{@LATIN}Hello", "Hello"},
+        {"{@JP}{#SJIS}sora", "sora"},       // one after another
+        {"\\{@LATIN}Twin", "\\Twin"},       // after a page mark, which stays
+        {"/ {#EN-us_2}kle", "/ kle"},       // after a line mark and a blank
+        {"{@LATIN}", ""},                   // a tag alone
+        {"{chorus}", "{chorus}"},           // braces without @ or #
+        {"{@ LATIN}x", "{@ LATIN}x"},       // a blank is no tag
+        {"{@}x", "{@}x"},                   // no name
+        {"{#ABCDEFGHIJKLMNOPQ}x", "{#ABCDEFGHIJKLMNOPQ}x"}, // a name too long
+        {"{@LATIN", "{@LATIN"},             // never closed
+        {"la {@JP}la", "la {@JP}la"},       // not at the start
+        {"{#1}", ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(withoutLanguageTag(QByteArrayView(row.text)), QByteArray(row.shown));
+    }
+
+    smf::SmfWriter w(0, 480);
+    w.addTrack().text("@LENGL").text("{@LATIN}\\Twin").text("{@LATIN}kle").text("/{@LATIN}{star}")
+        .text(shiftJis("\\{#JP}さくら"));
+    EXPECT_EQ(cardOf(w, {0, 2}).pages, (QStringList{"Twinkle\r\n{star}", "さくら"}));
+}

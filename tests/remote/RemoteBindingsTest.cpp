@@ -107,13 +107,14 @@ TEST(RemoteBindings, ReadAndWriteInPlace)
 
     b[RemoteCommand::Next] = {RemoteBinding::Control, 0, 64};
     b[RemoteCommand::Play] = {};
+    b[RemoteCommand::Panic] = {RemoteBinding::Note, 9, 70};
     b.write(ini);
     QString text = ini.text();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     EXPECT_TRUE(text.startsWith(QStringLiteral("[Main]\nTop=5\n[Remote]\n; my pedal\nPort=Foot 24:0\nPlay=\nStop=\nQS=pc:9:5\n")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Next=cc:0:64"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("Previous=\n[Words]\nSet=1"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Previous=\nPanic=note:9:70\n[Words]\nSet=1"))) << text.toStdString();
 
     RemoteBindings again;
     again.read(ini);

@@ -75,6 +75,7 @@ public:
     void SetCountInNext(int bars) override { countNext_ = bars; }
     void SetClickDuringSong(bool on) override { clickDuringSong = on; }
     void SetClick(const engine::ClickSettings &settings) override { click = settings; }
+    void Panic() override { calls << QStringLiteral("Panic"); }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
 

@@ -450,8 +450,16 @@ bool FluidSynthOutput::send(std::span<const std::uint8_t> m, std::int64_t timeUs
             fluid_synth_key_pressure(synth_, ch, m[1], m[2]);
         break;
     case 0xB0:
-        if (m.size() >= 3)
-            fluid_synth_cc(synth_, ch, m[1], m[2]);
+        if (m.size() < 3)
+            break;
+        fluid_synth_cc(synth_, ch, m[1], m[2]);
+        // All sound off ends the voices only when the library next renders; a
+        // release before that (a note-off, a pedal let go, all notes off)
+        // would let them ring out instead. One frame now makes the cut final.
+        if (m[1] == 120) {
+            renderTo(std::min(renderedFrames_ + 1, blockFrames_));
+            click_.cut(); // the click stops with everything else
+        }
         break;
     case 0xC0:
         fluid_synth_program_change(synth_, ch, m[1]);

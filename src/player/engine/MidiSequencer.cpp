@@ -150,6 +150,8 @@ void MidiSequencer::submit(std::shared_ptr<const std::vector<std::uint32_t>> cha
         request.clickDuringSong = clickDuringSong_;
     }
     request.gmReset = gmReset_;
+    request.panicId = panicId_;
+    request.panicTick = panicTick_;
     std::uint64_t taken = 0;
     const std::uint64_t seq = transport_.submit(request, &taken);
     const std::uint64_t adopted = transport_.adoptedSeq();
@@ -370,6 +372,23 @@ void MidiSequencer::SetClick(const ClickSettings &click)
     transport_.setClick(click);
     output_->setClickSplit(click.route == ClickSettings::Route::Split);
     output_->wake();
+}
+
+void MidiSequencer::Panic()
+{
+    refresh();
+    ++panicId_;
+    std::shared_ptr<const std::vector<std::uint32_t>> state;
+    if (mode_ == DeviceMode::Playing) {
+        // The channels' state where the play is now, put back after the silence.
+        panicTick_ = currentTick();
+        try {
+            state = std::make_shared<const std::vector<std::uint32_t>>(chaseEvents(*song_, panicTick_));
+        } catch (const std::bad_alloc &) {
+            // The silence matters more: the song's next controllers bring its state back.
+        }
+    }
+    submit(std::move(state));
 }
 
 void MidiSequencer::SetEndPosition(std::int64_t position)

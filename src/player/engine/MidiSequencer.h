@@ -61,8 +61,10 @@ public:
     void SetClickDuringSong(bool on) override { clickDuringSong_ = on; }
     void SetClick(const ClickSettings &click) override;
     const ClickSettings &click() const { return click_; }
+    void Panic() override;
     int Error() const override { return error_; }
     std::string ErrorText() const override;
+    std::shared_ptr<const Song> OpenSong() const override { return song_; }
 
 private:
     void requireOpen();
@@ -95,7 +97,8 @@ private:
     TimeFormat format_ = TimeFormat::Steps;
     DeviceMode mode_ = DeviceMode::NotOpen;
     std::int64_t positionTick_ = 0;
-    std::uint64_t playId_ = 0, lastPlayId_ = 0, resetId_ = 0;
+    std::uint64_t playId_ = 0, lastPlayId_ = 0, resetId_ = 0, panicId_ = 0;
+    std::int64_t panicTick_ = 0;
     std::int64_t playFromTick_ = 0, playToTick_ = 0; // of the running or paused play
     std::uint64_t generation_ = 0;                   // changes when a song is opened or closed
     std::uint64_t notifyPlayId_ = 0;                 // the play whose completion is owed

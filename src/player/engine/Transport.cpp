@@ -203,11 +203,14 @@ void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
 {
     const bool newReset = request.resetId != current_.resetId;
     const bool newPlay = request.playId != current_.playId;
+    const bool newPanic = request.panicId != current_.panicId;
     if (newPlay || newReset) {
         playing_ = false;
         waiting_ = false;
         silence(nowUs);
     }
+    if (newPanic)
+        panic(nowUs);
     if (newReset && request.gmReset) {
         // The module resets every channel itself; anything sent while it is
         // busy with that may be lost, so the play waits.
@@ -224,6 +227,8 @@ void Transport::adopt(const PlayRequest &request, std::int64_t nowUs)
     current_ = request;
     if (request.playId != 0 && newPlay && request.song)
         start(request, nowUs);
+    else if (newPanic && playing_)
+        restore(request, nowUs);
 }
 
 void Transport::start(const PlayRequest &request, std::int64_t nowUs)
@@ -389,6 +394,47 @@ bool Transport::silence(std::int64_t timeUs)
     active_ = 0;
     adjuster_.forgetNotes();
     return ok;
+}
+
+// Every channel, used or not: a module may hold notes the engine never sent
+// or lost track of (a cable pulled and put back, another program before us).
+void Transport::panic(std::int64_t timeUs)
+{
+    silence(timeUs);
+    for (int ch = 0; ch < 16; ++ch)
+        for (const auto &m : panicMessages(ch))
+            sendOut(m, timeUs);
+    if (clickPort_) // the click's own port is an output of the show too
+        for (int ch = 0; ch < 16; ++ch)
+            for (const auto &m : panicMessages(ch))
+                clickPort_->send(m, timeUs);
+    for (Channel &c : channels_)
+        c = Channel{};
+    active_ = 0;
+    touched_ = 0xFFFF; // controllers changed: the next play starts from a reset
+    adjuster_.forgetNotes();
+}
+
+// The chase list holds the state up to panicTick; what the play sent after
+// that, notes aside, follows in its order.
+void Transport::restore(const PlayRequest &request, std::int64_t timeUs)
+{
+    const Song &song = *request.song;
+    if (request.chase)
+        for (std::uint32_t i : *request.chase)
+            if (i < cursor_)
+                sendSong(song.message(song.events[i]), timeUs);
+    const auto from = static_cast<std::size_t>(
+        std::lower_bound(song.events.begin(), song.events.end(), request.panicTick,
+                         [](const SongEvent &e, std::int64_t t) { return e.tick < t; }) -
+        song.events.begin());
+    for (std::size_t i = from; i < cursor_; ++i) {
+        const SongEvent &e = song.events[i];
+        const std::span<const std::uint8_t> m = song.message(e);
+        const std::uint8_t kind = e.escape ? 0xF0 : m[0] & 0xF0;
+        if (kind != 0x80 && kind != 0x90 && kind != 0xA0)
+            sendSong(m, timeUs);
+    }
 }
 
 bool Transport::resetChannels(std::uint16_t mask, std::int64_t timeUs)

@@ -42,7 +42,23 @@ struct PlayRequest {
     bool muteNotes = false; // the song's note-ons are left out; all else, note-offs too, goes out
     CountIn countIn;        // before the song, when it has beats (planned on the UI thread)
     bool clickDuringSong = false; // the click goes on over the song's beats
+    // A new value silences every channel of the output, whatever the engine
+    // knows of them. A play goes on: `chase` then holds the state of the
+    // channels at panicTick, which is put back so that its next notes sound
+    // as written.
+    std::uint64_t panicId = 0;
+    std::int64_t panicTick = 0;
 };
+
+// What silences one channel of any module, whatever it holds: pedals up,
+// all notes off, controllers reset, bend centred and, last, all sound off, so
+// that nothing sent before it can leave a voice ringing out its release.
+inline std::array<std::array<std::uint8_t, 3>, 6> panicMessages(int channel)
+{
+    const auto cc = static_cast<std::uint8_t>(0xB0 | channel);
+    return {{{cc, 64, 0}, {cc, 66, 0}, {cc, 123, 0}, {cc, 121, 0},
+             {static_cast<std::uint8_t>(0xE0 | channel), 0, 0x40}, {cc, 120, 0}}};
+}
 
 // The GM System On message, and how long a sound module may take over it
 // before the first note should follow.
@@ -96,6 +112,8 @@ private:
     bool sendSong(std::span<const std::uint8_t> message, std::int64_t timeUs);
     void retune(const SongAdjust &adjust, std::int64_t nowUs);
     bool silence(std::int64_t timeUs);
+    void panic(std::int64_t timeUs);
+    void restore(const PlayRequest &request, std::int64_t timeUs);
     bool resetChannels(std::uint16_t mask, std::int64_t timeUs);
     std::int64_t eventTime(const SongEvent &e) const { return clockAt(current_.song->tempo.tickToUs(e.tick)); }
     // The clock time of a point in the playing song's own time.

@@ -301,6 +301,14 @@ TEST(Click, OnAPortOfItsOwnLeavesTheSongsOutputAlone)
     EXPECT_EQ(port.got.front(), bytes({0x99, kAccentNote, 127}));
     for (const auto &m : song_out.got)
         EXPECT_NE(m[0], 0x99);
+
+    // A panic silences the click's port as well.
+    port.got.clear();
+    r.panicId = 1;
+    transport.submit(r);
+    transport.cycle(3'000'000, 3'001'000, song_out);
+    for (int ch = 0; ch < 16; ++ch)
+        EXPECT_NE(std::find(port.got.begin(), port.got.end(), bytes({0xB0 | ch, 120, 0})), port.got.end()) << ch;
 }
 
 TEST(Click, SplitStereoClickAloneOnTheLeftSongInMonoOnTheRight)

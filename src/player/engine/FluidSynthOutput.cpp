@@ -456,8 +456,10 @@ bool FluidSynthOutput::send(std::span<const std::uint8_t> m, std::int64_t timeUs
         // All sound off ends the voices only when the library next renders; a
         // release before that (a note-off, a pedal let go, all notes off)
         // would let them ring out instead. One frame now makes the cut final.
-        if (m[1] == 120)
+        if (m[1] == 120) {
             renderTo(std::min(renderedFrames_ + 1, blockFrames_));
+            click_.cut(); // the click stops with everything else
+        }
         break;
     case 0xC0:
         fluid_synth_program_change(synth_, ch, m[1]);

@@ -510,14 +510,13 @@ bool Transport::silence(std::int64_t timeUs)
 void Transport::panic(std::int64_t timeUs)
 {
     silence(timeUs);
-    if (clickOff_)
-        clickOff(timeUs);
     for (int ch = 0; ch < 16; ++ch)
-        for (const auto &m : panicMessages(ch)) {
+        for (const auto &m : panicMessages(ch))
             sendOut(m, timeUs);
-            if (clickPort_) // the click's own port may hold notes too
+    if (clickPort_) // the click's own port is an output of the show too
+        for (int ch = 0; ch < 16; ++ch)
+            for (const auto &m : panicMessages(ch))
                 clickPort_->send(m, timeUs);
-        }
     for (Channel &c : channels_)
         c = Channel{};
     active_ = 0;

@@ -84,6 +84,9 @@ public:
     virtual void SetClick(const engine::ClickSettings &click) = 0;
     // The port that gets the MIDI clock of every song from now on; empty: none.
     virtual void SetMidiClockPort(const std::string & /*port*/) {}
+    // Once per loss of the clock's port, the reason; empty otherwise. The
+    // play goes on without its clock.
+    virtual std::string TakeMidiClockLoss() { return {}; }
 
     // The instruments' set-up for the next song opened (one-shot, dropped by
     // any Open): it goes out once when the song is loaded, before any play.

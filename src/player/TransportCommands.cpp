@@ -1,6 +1,7 @@
 // The main window's transport commands: play, stop, back to the top, the
 // position bar and its timer, and what follows the end of a song.
 #include <QLabel>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include "app/Command.h"
@@ -12,6 +13,9 @@
 #include "songlist/CheckListBox.h"
 
 namespace kazoon {
+
+// How long the loss of the MIDI clock's port stays in the status bar.
+constexpr int kClockLossStatusMs = 30'000;
 
 void TfrmMain::ButtonPlayClick()
 {
@@ -111,6 +115,8 @@ void TfrmMain::PlayTimerTimer()
         return;
     }
     SequencerDevice &dev = Player();
+    if (const std::string lost = dev.TakeMidiClockLoss(); !lost.empty())
+        statusBar_->showMessage(QStringLiteral("MIDIクロック: ") + QString::fromStdString(lost), kClockLossStatusMs);
     const std::int64_t pos = dev.Position();
     const std::int64_t length = dev.Length();
     if (lessonMode ? pos >= dev.EndPosition() - 1 : pos == length) {

@@ -13,8 +13,10 @@ struct ClockSink final : MidiSink {
     };
     std::vector<Got> got;
     bool fail = false;
+    int attempts = 0;
     bool send(std::span<const std::uint8_t> m, std::int64_t timeUs) override
     {
+        ++attempts;
         if (fail)
             return false;
         got.push_back({{m.begin(), m.end()}, timeUs});
@@ -274,11 +276,13 @@ TEST(MidiClock, ACountInFromAStandbyPointTellsThePositionBeforeTheCount)
     EXPECT_NEAR(rig.port.timeOf(kClockContinue) - start, 4 * 666'667, 4);
 }
 
-TEST(MidiClock, APortThatFailsEndsThePlayAndLeavesNothingSounding)
+// A clock cable pulled mid-song must not take the backing with it: the song
+// plays to its end, the clock stops for good, and the loss is told once.
+TEST(MidiClock, APortThatFailsCostsTheClockOnlyAndIsToldOnce)
 {
     Song song = parseMidiFile([] {
         smf::SmfWriter w(0, 480);
-        w.addTrack().bpm(120).note(0, 60, 100, 1920);
+        w.addTrack().bpm(120).note(0, 60, 100, 960).note(960, 62, 100, 960);
         return w.bytes();
     }());
     Transport transport;
@@ -289,21 +293,32 @@ TEST(MidiClock, APortThatFailsEndsThePlayAndLeavesNothingSounding)
     r.song = &song;
     r.toTick = song.endTick;
     transport.submit(r);
+    int attemptsAtFailure = 0;
     for (std::int64_t us = 0; us < 3'000'000; us += 1000) {
-        port.fail = us >= 1'000'000;
+        if (us == 600'000) {
+            port.fail = true;
+            attemptsAtFailure = port.attempts;
+        }
         transport.cycle(us, us + 1000, songOut);
     }
+    EXPECT_EQ(port.attempts, attemptsAtFailure + 1); // no sends into a dead port
+    EXPECT_TRUE(transport.takeMidiClockLost());
+    EXPECT_FALSE(transport.takeMidiClockLost());
     const auto finish = transport.finished(1);
     ASSERT_TRUE(finish.has_value());
-    EXPECT_TRUE(finish->lost);
-    EXPECT_NEAR(finish->tick, 960, 10);
+    EXPECT_FALSE(finish->lost);
+    EXPECT_EQ(finish->tick, song.endTick);
+    const auto second = std::find_if(songOut.got.begin(), songOut.got.end(),
+                                     [](const auto &g) { return g.bytes == bytes({0x90, 62, 100}); });
+    ASSERT_NE(second, songOut.got.end());
+    EXPECT_NEAR(second->atUs, 1'000'000, 1000);
     SoundState sound;
     for (const auto &g : songOut.got)
         sound.apply(g.bytes);
     EXPECT_EQ(sound.sounding(), 0);
 }
 
-TEST(MidiClock, APortThatIsNotThereRefusesThePlayAsTheSongsOutputWould)
+TEST(MidiClock, APortThatIsNotThereLeavesTheSongPlayingAndIsToldOncePerLoss)
 {
     Rig rig;
     rig.sequencer.SetMidiClockPort("Kazoon test: no such port");
@@ -312,17 +327,18 @@ TEST(MidiClock, APortThatIsNotThereRefusesThePlayAsTheSongsOutputWould)
     rig.output->take();
     rig.sequencer.Play();
     rig.advanceMs(1000);
-    EXPECT_EQ(rig.sequencer.Error(), device_error::PortInUse);
-    EXPECT_FALSE(rig.sequencer.ErrorText().empty());
-    EXPECT_EQ(rig.sequencer.Mode(), DeviceMode::Stopped);
-    EXPECT_TRUE(noteOns(rig.output->take()).empty());
-
-    // Without the clock the song plays.
-    rig.sequencer.SetMidiClockPort("");
-    rig.sequencer.Play();
-    rig.advanceMs(1000);
     EXPECT_EQ(rig.sequencer.Error(), 0);
+    EXPECT_EQ(rig.sequencer.Mode(), DeviceMode::Playing);
     EXPECT_FALSE(noteOns(rig.output->take()).empty());
+    EXPECT_FALSE(rig.sequencer.TakeMidiClockLoss().empty());
+    EXPECT_TRUE(rig.sequencer.TakeMidiClockLoss().empty());
+
+    // The next song's start finds the port still gone: not told again.
+    rig.sequencer.Stop();
+    rig.sequencer.Play();
+    rig.advanceMs(100);
+    EXPECT_EQ(rig.sequencer.Mode(), DeviceMode::Playing);
+    EXPECT_TRUE(rig.sequencer.TakeMidiClockLoss().empty());
 }
 
 } // namespace

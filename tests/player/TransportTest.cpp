@@ -42,6 +42,17 @@ TEST_F(Transport, StateTableOfOneSong)
     EXPECT_EQ(info(), QStringLiteral("[Enter]キーで再生します。"));
 }
 
+TEST_F(Transport, ALostMidiClockPortIsToldWhileTheSongPlaysOn)
+{
+    setList({{"a.mid", 64}});
+    w->ButtonPlayClick();
+    playOn(4);
+    dev.clockLoss = "MIDI出力ポート「Drums」が見つかりません。";
+    playOn(4);
+    EXPECT_EQ(w->statusBar_->currentMessage(), QStringLiteral("MIDIクロック: MIDI出力ポート「Drums」が見つかりません。"));
+    EXPECT_EQ(panel().state, Playing);
+}
+
 TEST_F(Transport, PlayingLocksTheWindowAndStopUnlocksIt)
 {
     setList({{"a.mid"}, {"b.mid"}});

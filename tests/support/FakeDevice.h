@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "player/SequencerDevice.h"
 
@@ -53,6 +54,7 @@ public:
     bool clickDuringSong = false;
     engine::ClickSettings click;
     std::string midiClockPort = "(never set)";
+    std::string clockLoss; // told once by TakeMidiClockLoss
 
     // SequencerDevice
     void Open(const std::string &fileName) override;
@@ -84,6 +86,7 @@ public:
     void SetClickDuringSong(bool on) override { clickDuringSong = on; }
     void SetClick(const engine::ClickSettings &settings) override { click = settings; }
     void SetMidiClockPort(const std::string &port) override { midiClockPort = port; }
+    std::string TakeMidiClockLoss() override { return std::exchange(clockLoss, {}); }
     int Error() const override { return error_; }
     std::string ErrorText() const override;
 

@@ -71,7 +71,7 @@ void MidiSequencer::beginCommand()
     if (lostPending_) {
         lostPending_ = false;
         error_ = device_error::PortInUse;
-        errorText_ = output_->error() == 0 && clockLost() ? midiClockPort_->errorText() : output_->errorText();
+        errorText_ = output_->errorText();
     }
 }
 
@@ -85,7 +85,7 @@ void MidiSequencer::refresh()
         positionTick_ = finish->tick;
         if (finish->lost)
             lose();
-    } else if (!output_->alive() || (clockLost() && !playMuted_)) {
+    } else if (!output_->alive()) {
         // The output died without a failed send: stop where the sound stopped.
         positionTick_ = currentTick();
         mode_ = DeviceMode::Stopped;
@@ -105,7 +105,7 @@ void MidiSequencer::lose()
 {
     lostPending_ = true;
     error_ = device_error::PortInUse;
-    errorText_ = output_->error() == 0 && clockLost() ? midiClockPort_->errorText() : output_->errorText();
+    errorText_ = output_->errorText();
 }
 
 std::int64_t MidiSequencer::currentTick() const
@@ -280,15 +280,10 @@ void MidiSequencer::startPlay(std::int64_t fromTick, std::int64_t toTick, bool n
             postCompletion();
         return;
     }
-    // The clock's port is refused like the song's: a drum machine left
-    // standing would be no better than a silent song.
-    if (midiClockPort_ && !mute && !midiClockPort_->recover()) {
-        error_ = device_error::PortInUse;
-        errorText_ = midiClockPort_->errorText();
-        if (notify)
-            postCompletion();
-        return;
-    }
+    // A clock port that is not there costs the clock only; the song plays
+    // and TakeMidiClockLoss says so.
+    if (midiClockPort_ && !mute)
+        midiClockPort_->recover();
     error_ = 0; // a port that is back supersedes the report of its loss
     errorText_.clear();
     if (setup_ && (wasDown || transport_.setupLost(resetId_)))
@@ -432,6 +427,21 @@ void MidiSequencer::SetMidiClockPort(const std::string &port)
     transport_.setMidiClockPort(midiClockPort_ ? &midiClockPort_->sink() : nullptr);
     output_->attach(&transport_);
     output_->wake();
+}
+
+std::string MidiSequencer::TakeMidiClockLoss()
+{
+    const bool failed = transport_.takeMidiClockLost();
+    if (!failed && (!midiClockPort_ || midiClockPort_->alive())) {
+        clockLossTold_ = false;
+        return {};
+    }
+    if (clockLossTold_)
+        return {};
+    clockLossTold_ = true;
+    if (midiClockPort_ && !midiClockPort_->errorText().empty())
+        return midiClockPort_->errorText();
+    return "MIDIクロックを送れませんでした。";
 }
 
 void MidiSequencer::setMidiClockSink(MidiSink *sink)

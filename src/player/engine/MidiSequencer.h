@@ -67,6 +67,7 @@ public:
     void SetClick(const ClickSettings &click) override;
     const ClickSettings &click() const { return click_; }
     void SetMidiClockPort(const std::string &port) override;
+    std::string TakeMidiClockLoss() override;
     // Sends the clock to this sink instead of a port (tests, the benchmark); null: none.
     void setMidiClockSink(MidiSink *sink);
     int Error() const override { return error_; }
@@ -127,7 +128,7 @@ private:
     ClickSettings click_;
     std::unique_ptr<PortOutput> clickPort_; // for ClickSettings::Route::Port
     std::unique_ptr<PortOutput> midiClockPort_;
-    bool clockLost() const { return midiClockPort_ && !midiClockPort_->alive(); }
+    bool clockLossTold_ = false; // the clock port's loss went to the window
 };
 
 } // namespace kazoon::engine

@@ -93,8 +93,7 @@ void Transport::cycle(std::int64_t nowUs, std::int64_t untilUs, MidiSink &sink)
         const std::int64_t offAt = clickOff_ ? clickOff_->atUs : kNever;
         if (const std::int64_t tickAt = nextMidiClockUs();
             tickAt < untilUs && tickAt <= std::min({offAt, clickAt, songAt})) {
-            if (!sendMidiClock())
-                break;
+            sendMidiClock();
             continue;
         }
         if (offAt < untilUs && offAt <= clickAt && offAt <= songAt) {
@@ -230,20 +229,16 @@ std::int64_t Transport::nextMidiClockUs() const
     return clockAt(songUs);
 }
 
-bool Transport::sendMidiClock()
+void Transport::sendMidiClock()
 {
     const std::int64_t at = nextMidiClockUs();
-    std::int64_t songUs = 0;
-    midiClock_.due(songUs);
-    if (midiClockPort_->send(midiClock_.take().span(), at))
-        return true;
-    // A clock port that is gone ends the play as a lost output does; the
-    // song's own output is still there and must not be left sounding.
-    midiClock_.clear();
-    midiClock_.takeStop();
-    silence(at);
-    finish(std::clamp(current_.song->tempo.usToTick(songUs), current_.fromTick, current_.toTick), true);
-    return false;
+    if (!midiClockPort_->send(midiClock_.take().span(), at)) {
+        // A clock port that is gone takes only the clock with it: the band
+        // still has its backing, and the window says what was lost.
+        midiClock_.clear();
+        midiClock_.takeStop();
+        midiClockLost_.store(true, std::memory_order_relaxed);
+    }
 }
 
 void Transport::stopMidiClock(std::int64_t timeUs)

@@ -104,6 +104,9 @@ public:
     void setClickPort(MidiSink *port);
     // Only while no driver runs the transport: where the MIDI clock goes (null: no clock).
     void setMidiClockPort(MidiSink *port);
+    // Once after a send to the clock's port failed (any thread): the play
+    // went on without its clock.
+    bool takeMidiClockLost() { return midiClockLost_.exchange(false, std::memory_order_relaxed); }
     // Where in the song (its own microseconds) a play that has started is at
     // this clock time.
     std::optional<std::int64_t> songUsAt(std::uint64_t playId, std::int64_t clockUs) const;
@@ -139,7 +142,7 @@ private:
     bool sendClick();
     void clickOff(std::int64_t timeUs);
     std::int64_t nextMidiClockUs() const;
-    bool sendMidiClock();
+    void sendMidiClock();
     void stopMidiClock(std::int64_t timeUs);
 
     FinishHook onFinish_;
@@ -188,6 +191,7 @@ private:
     std::optional<ClickOff> clickOff_; // the note-off of the last click as notes
 
     MidiSink *midiClockPort_ = nullptr;
+    std::atomic<bool> midiClockLost_{false};
     MidiClock midiClock_;
     std::int64_t cycleNowUs_ = 0;
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "options/MidiClockPage.h"
 #include "options/ClickOptions.h"
+#include "options/MidiClockOptions.h"
 
 namespace kazoon {
 

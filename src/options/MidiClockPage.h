@@ -6,22 +6,14 @@
 #include <functional>
 #include <string>
 
+#include "options/MidiClockOptions.h"
+
 class QCheckBox;
 class QComboBox;
 
 namespace kazoon {
 
 class IniFile;
-
-// The MIDI clock as the options set it.
-struct MidiClockOptions {
-    bool send = false;
-    QString port;
-
-    bool operator==(const MidiClockOptions &) const = default;
-    // The port the clock goes to; empty when none is sent.
-    std::string portInUse() const { return send ? port.toStdString() : std::string(); }
-};
 
 // The options dialog's MIDI clock page: whether the clock goes out and to
 // which port. The controls are edits; the setting in force changes on OK.

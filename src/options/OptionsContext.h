@@ -9,7 +9,7 @@
 
 #include "app/Dialogs.h"
 #include "bandview/BandViewSettings.h"
-#include "options/MidiClockPage.h"
+#include "options/MidiClockOptions.h"
 #include "options/ClickOptions.h"
 #include "remote/RemoteBindings.h"
 

@@ -136,6 +136,26 @@ TEST(MidiClock, TicksBetweenTheTicksOfAResolutionNotDividedBy24)
         EXPECT_NEAR(clocks[n] - start, std::int64_t(n) * 500'000 / 24, 1) << n;
 }
 
+TEST(MidiClock, AStartBeyondTheReachOfASongPositionSendsClocksOnly)
+{
+    // 24 ticks to the quarter: sixteenth 16384 stands at tick 98,304.
+    Song song = parseMidiFile([] {
+        smf::SmfWriter w(0, 24);
+        w.addTrack().bpm(120).note(0, 60, 100, 24).at(100'000).note(0, 62, 100, 24);
+        return w.bytes();
+    }());
+    CountIn none;
+    MidiClock within, beyond;
+    within.begin(song, 6 * kMaxSongPosition, song.endTick, none);
+    beyond.begin(song, 6 * (kMaxSongPosition + 1), song.endTick, none);
+    std::int64_t at = 0;
+    ASSERT_TRUE(within.due(at));
+    EXPECT_EQ(within.take().bytes[0], kSongPosition);
+    ASSERT_TRUE(beyond.due(at));
+    EXPECT_EQ(beyond.take().bytes[0], kTimingClock);
+    EXPECT_FALSE(beyond.takeStop()) << "a receiver never started needs no Stop";
+}
+
 TEST(MidiClock, SongPositionAndContinueAfterASeekAPauseAndALoopPass)
 {
     const std::string path = steadySong();
@@ -282,7 +302,7 @@ TEST(MidiClock, APortThatFailsCostsTheClockOnlyAndIsToldOnce)
 {
     Song song = parseMidiFile([] {
         smf::SmfWriter w(0, 480);
-        w.addTrack().bpm(120).note(0, 60, 100, 960).note(960, 62, 100, 960);
+        w.addTrack().bpm(120).note(0, 60, 100, 960).note(0, 62, 100, 960);
         return w.bytes();
     }());
     Transport transport;

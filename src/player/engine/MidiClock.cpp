@@ -42,6 +42,10 @@ void MidiClock::begin(const Song &song, std::int64_t fromTick, std::int64_t toTi
         preRoll_ = std::max<std::int64_t>((span * kClocksPerQuarter + countQuarterUs_ / 2) / countQuarterUs_, 0);
     }
     phase_ = fromTop_ ? (preRoll_ > 0 ? Phase::PreRoll : Phase::Start) : Phase::Position;
+    // Further in than a position can tell, the receiver gets the tempo but
+    // stays stopped rather than play from a wrong place.
+    if (!fromTop_ && sixteenth_ > kMaxSongPosition)
+        phase_ = Phase::Song;
 }
 
 bool MidiClock::due(std::int64_t &songUs) const

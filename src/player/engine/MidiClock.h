@@ -23,7 +23,8 @@ inline constexpr int kMaxSongPosition = 0x3FFF; // sixteenths: fourteen bits
 // Continue starts it there. Either goes just before the clock of the first
 // sixteenth the song plays, so a drum machine's bar one falls on the song's.
 // A count-in before that runs clocks at the count's tempo while the receiver
-// still stands, so that it has the tempo when the song begins.
+// still stands, so that it has the tempo when the song begins. A start
+// beyond the reach of a song position sends clocks only.
 class MidiClock {
 public:
     struct Message {

@@ -6,7 +6,7 @@ set -eu
 PACKAGES="qt6-base-dev libfluidsynth-dev librtmidi-dev timgm6mb-soundfont
 fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev
 cmake ninja-build g++ pkg-config ccache clang libclang-rt-14-dev dpkg-dev
-qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium dbus-daemon"
+qt6-websockets-dev libqrencode-dev chromium dbus-daemon"
 
 if [ "$(id -u)" -eq 0 ]; then
     as_root=""

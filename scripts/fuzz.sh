@@ -10,7 +10,7 @@
 set -eu
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-midi_file song_list settings lyrics_card show_state song_settings song_lyrics sysex_file}
+targets=${*:-midi_file song_list settings lyrics_card show_state song_settings song_lyrics sysex_file http_request}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DKAZOON_BUILD_APP=OFF -DKAZOON_FUZZ=ON \

@@ -3,12 +3,11 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTcpSocket>
-#include <QUrlQuery>
 #include <QWebSocket>
 
 #include "bandview/BandViewSettings.h"
+#include "bandview/HttpRequest.h"
 
 // Resources of a static library are registered by hand.
 static void initBandViewResources() { Q_INIT_RESOURCE(bandview); }
@@ -31,48 +30,6 @@ QByteArray inlineHash(const QByteArray &page, const QByteArray &tag)
     return "'sha256-" + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toBase64() + '\'';
 }
 
-struct Request {
-    QByteArray method, path, code, host;
-    bool upgrade = false;
-    qint64 bodyBytes = 0;
-    bool valid = false;
-};
-
-Request parseRequest(const QByteArray &head)
-{
-    Request r;
-    const QList<QByteArray> lines = head.split('\n');
-    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-    if (first.size() != 3 || !first[2].startsWith("HTTP/1.") || !first[1].startsWith('/'))
-        return r;
-    r.method = first[0];
-    const QByteArray target = first[1];
-    const qsizetype q = target.indexOf('?');
-    r.path = target.left(q < 0 ? target.size() : q);
-    if (q >= 0) {
-        const QUrlQuery query(QString::fromLatin1(target.mid(q + 1)));
-        r.code = query.queryItemValue(QStringLiteral("k"), QUrl::FullyDecoded).toUtf8();
-    }
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].trimmed();
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        const QByteArray name = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        if (name == "host")
-            r.host = value;
-        else if (name == "upgrade")
-            r.upgrade = value.toLower() == "websocket";
-        else if (name == "content-length")
-            r.bodyBytes = value.toLongLong();
-        else if (name == "transfer-encoding")
-            r.bodyBytes = BandServer::kMaxRequestBytes + 1; // no bodies of unknown length
-    }
-    r.valid = true;
-    return r;
-}
-
 QByteArray response(const char *status, const QByteArray &extraHeaders = {},
                     const QByteArray &body = {}, bool withBody = true)
 {
@@ -93,11 +50,6 @@ QByteArray response(const char *status, const QByteArray &extraHeaders = {},
     return r;
 }
 
-bool saneHost(const QByteArray &host)
-{
-    static const QRegularExpression form(QStringLiteral("^[A-Za-z0-9.:\\[\\]-]{1,255}$"));
-    return form.match(QString::fromLatin1(host)).hasMatch();
-}
 
 } // namespace
 
@@ -255,7 +207,7 @@ void BandServer::readRequest(QTcpSocket *socket)
             answer(response("431 Request Header Fields Too Large"));
         return; // the rest of the request is on its way
     }
-    const Request request = parseRequest(seen.left(end));
+    const HttpRequest request = parseHttpRequest(seen.left(end), kMaxRequestBytes + 1);
     if (!request.valid) {
         answer(response("400 Bad Request"));
         return;

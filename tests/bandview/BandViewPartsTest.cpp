@@ -6,6 +6,7 @@
 
 #include "app/IniFile.h"
 #include "bandview/BandViewSettings.h"
+#include "bandview/HttpRequest.h"
 #include "bandview/LanAddress.h"
 #include "bandview/QrCode.h"
 #include "bandview/StageContent.h"
@@ -66,6 +67,26 @@ TEST(BandViewSettings, CodesAreRandomReadableAndComparedWhole)
               QStringLiteral("http://192.168.1.20:8765/?k=abc"));
     EXPECT_EQ(bandViewAddress(QStringLiteral("fd00::5"), 8765, QStringLiteral("abc")),
               QStringLiteral("http://[fd00::5]:8765/?k=abc"));
+}
+
+// The Host a page asked with goes back out in the page's policy header: only
+// a plain host and port may, never one that carries a line break or a quote.
+TEST(HttpRequest, AHostGoesBackOutOnlyWhenPlain)
+{
+    for (const char *plain : {"192.168.1.5:8765", "[::1]:8765", "kazoon.local"})
+        EXPECT_TRUE(saneHost(plain)) << plain;
+    for (const char *bad : {"", "a\n", "a\r\nX-Evil: 1", "a\"b", "a b", "a;b"})
+        EXPECT_FALSE(saneHost(bad)) << bad;
+    EXPECT_FALSE(saneHost(QByteArray(256, 'a')));
+
+    const HttpRequest r = parseHttpRequest("GET /ws?k=ab%63 HTTP/1.1\r\nHOST: x:1\r\nUpgrade: WebSocket\r", 99);
+    ASSERT_TRUE(r.valid);
+    EXPECT_EQ(r.path, "/ws");
+    EXPECT_EQ(r.code, "abc");
+    EXPECT_EQ(r.host, "x:1");
+    EXPECT_TRUE(r.upgrade);
+    EXPECT_EQ(parseHttpRequest("GET / HTTP/1.1\r\nTransfer-Encoding: chunked", 99).bodyBytes, 99);
+    EXPECT_FALSE(parseHttpRequest("GET nothing HTTP/1.1", 99).valid);
 }
 
 TEST(LanAddress, TheHomeNetworkComesFirstAndNoNetworkGivesNone)

@@ -1,4 +1,5 @@
 #include "BandLoad.h"
+#include "BenchWait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,27 +20,6 @@ namespace kazoon::bench {
 namespace {
 
 const QString kCode = QStringLiteral("benchmark234");
-
-template <typename F>
-bool runUntil(F done, int limitMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    return true;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
-}
 
 } // namespace
 
@@ -100,7 +80,7 @@ std::unique_ptr<BandPages> attachBand(TfrmMain *main, int count)
     if (!view.apply({true, 0, kCode}).isEmpty())
         return nullptr;
     auto pages = std::make_unique<BandPages>(view.server().port(), kCode, count);
-    runUntil([&] { return pages->connected() == count && view.server().pageCount() == count; }, 10'000);
+    runUntil([&] { return pages->connected() == count && view.server().pageCount() == count; }, 10'000, 1);
     return pages;
 }
 
@@ -139,7 +119,7 @@ void bandUpdateLatency(int count)
         const bool all = runUntil([&] {
             at = band->arrivals(sent);
             return std::none_of(at.begin(), at.end(), [](std::int64_t t) { return t < 0; });
-        }, 2'000);
+        }, 2'000, 1);
         if (!all) {
             ++missed;
             continue;

@@ -51,6 +51,7 @@
 #include <vector>
 
 #include "BandLoad.h"
+#include "BenchWait.h"
 #include "smf/SmfWriter.h"
 #include "support/EngineShow.h"
 #include "app/MainWindow.h"
@@ -61,6 +62,8 @@
 #include "songlist/SongSettings.h"
 
 using namespace kazoon;
+using bench::percentile;
+using bench::runUntil;
 
 namespace {
 // Heap allocations counted while set (the lyrics tick's figure).
@@ -80,29 +83,6 @@ void operator delete(void *p) noexcept { std::free(p); }
 void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 
 namespace {
-
-// Runs the event loop until done() or the time limit.
-template <typename F>
-bool runUntil(F done, int limitMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t i = std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5));
-    return v[i];
-}
 
 bool isNoteOn(const engine::RecordingOutput::Message &m)
 {

@@ -1,4 +1,5 @@
 #include "lyrics/TfrmCardMaker.h"
+#include "app/DialogButton.h"
 
 #include <QFileInfo>
 #include <cerrno>
@@ -31,17 +32,6 @@ constexpr qint64 kMaxTextSize = 1024 * 1024;
 // An existing card is copied to its backup whole, whatever its size.
 constexpr qint64 kMaxBackupSize = 64 * 1024 * 1024;
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
-                        const QString &accessibleName)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAccessibleName(accessibleName);
-    // Enter belongs to the lyrics field; no button fires on it by itself.
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 TfrmCardMaker::TfrmCardMaker(CardMakerHooks hooks, QWidget *parent)
@@ -62,9 +52,9 @@ TfrmCardMaker::TfrmCardMaker(CardMakerHooks hooks, QWidget *parent)
     memLyrics->setAccessibleName(QStringLiteral("歌詞"));
     memLyrics->setTabChangesFocus(true);
     lblLyrics->setBuddy(memLyrics);
-    cmdOpenText = makeButton(this, "cmdOpenText", QStringLiteral("テキストファイルを開く(&O)..."),
+    cmdOpenText = dialogButton(this, "cmdOpenText", QStringLiteral("テキストファイルを開く(&O)..."),
                              QStringLiteral("テキストファイルを開く"));
-    cmdSongLyrics = makeButton(this, "cmdSongLyrics", QStringLiteral("曲の歌詞を読み込む(&E)"),
+    cmdSongLyrics = dialogButton(this, "cmdSongLyrics", QStringLiteral("曲の歌詞を読み込む(&E)"),
                                QStringLiteral("曲の歌詞を読み込む"));
 
     auto *lblMarks = new QLabel(QStringLiteral("ページの開始ステップ(&M)"), this);
@@ -78,16 +68,16 @@ TfrmCardMaker::TfrmCardMaker(CardMakerHooks hooks, QWidget *parent)
     grdMarks->setSelectionMode(QAbstractItemView::SingleSelection);
     grdMarks->setColumnWidth(0, 64);
     lblMarks->setBuddy(grdMarks);
-    cmdMinus = makeButton(this, "cmdMinus", QStringLiteral("-1"),
+    cmdMinus = dialogButton(this, "cmdMinus", QStringLiteral("-1"),
                           QStringLiteral("選んだステップを一つ前へ"));
-    cmdPlus = makeButton(this, "cmdPlus", QStringLiteral("+1"),
+    cmdPlus = dialogButton(this, "cmdPlus", QStringLiteral("+1"),
                          QStringLiteral("選んだステップを一つ後へ"));
-    cmdUndo = makeButton(this, "cmdUndo", QStringLiteral("取り消し(&U)"),
+    cmdUndo = dialogButton(this, "cmdUndo", QStringLiteral("取り消し(&U)"),
                          QStringLiteral("最後の記録を取り消す"));
 
-    cmdPlay = makeButton(this, "cmdPlay", QStringLiteral("再生(&P)"), QStringLiteral("再生"));
-    cmdStop = makeButton(this, "cmdStop", QStringLiteral("停止(&T)"), QStringLiteral("停止"));
-    cmdPrev = makeButton(this, "cmdPrev", QStringLiteral("先頭に戻る(&R)"),
+    cmdPlay = dialogButton(this, "cmdPlay", QStringLiteral("再生(&P)"), QStringLiteral("再生"));
+    cmdStop = dialogButton(this, "cmdStop", QStringLiteral("停止(&T)"), QStringLiteral("停止"));
+    cmdPrev = dialogButton(this, "cmdPrev", QStringLiteral("先頭に戻る(&R)"),
                          QStringLiteral("先頭に戻る"));
     lblStep = new QLabel(QStringLiteral("0"), this);
     lblStep->setObjectName(QStringLiteral("lblStep"));
@@ -95,15 +85,15 @@ TfrmCardMaker::TfrmCardMaker(CardMakerHooks hooks, QWidget *parent)
     lblStep->setMinimumWidth(48);
     lblStep->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    cmdNext = makeButton(this, "cmdNext", QStringLiteral("次のページ"), QStringLiteral("次のページ"));
+    cmdNext = dialogButton(this, "cmdNext", QStringLiteral("次のページ"), QStringLiteral("次のページ"));
     cmdNext->setMinimumHeight(56);
     QFont big = uiFont();
     big.setPixelSize(24);
     cmdNext->setFont(big);
     cmdNext->setToolTip(QStringLiteral("再生中に押すと、いまのステップを次のページの始まりに記録します (スペースキー)"));
 
-    cmdSave = makeButton(this, "cmdSave", QStringLiteral("保存(&S)"), QStringLiteral("保存"));
-    cmdClose = makeButton(this, "cmdClose", QStringLiteral("閉じる"), QStringLiteral("閉じる"));
+    cmdSave = dialogButton(this, "cmdSave", QStringLiteral("保存(&S)"), QStringLiteral("保存"));
+    cmdClose = dialogButton(this, "cmdClose", QStringLiteral("閉じる"), QStringLiteral("閉じる"));
 
     auto *left = new QVBoxLayout;
     left->addWidget(lblLyrics);

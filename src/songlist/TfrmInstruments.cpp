@@ -1,4 +1,5 @@
 #include "songlist/TfrmInstruments.h"
+#include "app/DialogButton.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -30,15 +31,6 @@ QSpinBox *valueBox(QWidget *parent, const QString &accessible, int low, int high
     s->setAccessibleName(accessible);
     s->setAlignment(Qt::AlignRight);
     return s;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &text, const QString &accessible)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAccessibleName(accessible);
-    b->setAutoDefault(false);
-    return b;
 }
 
 } // namespace
@@ -108,8 +100,8 @@ TfrmInstruments::TfrmInstruments(InstrumentDialogHooks hooks, const QString &son
     lblSysex->setAccessibleDescription(QStringLiteral("システムエクスクルーシブのファイル"));
     lblSysex->setFrameShape(QFrame::StyledPanel);
     lblSysex->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    cmdSysex = button(this, "cmdSysex", QStringLiteral("参照(&B)..."), QStringLiteral("参照"));
-    cmdNoSysex = button(this, "cmdNoSysex", QStringLiteral("なし(&N)"), QStringLiteral("なし"));
+    cmdSysex = dialogButton(this, "cmdSysex", QStringLiteral("参照(&B)..."), QStringLiteral("参照"));
+    cmdNoSysex = dialogButton(this, "cmdNoSysex", QStringLiteral("なし(&N)"), QStringLiteral("なし"));
     auto *sysexLabel = new QLabel(QStringLiteral("システムエクスクルーシブ(&X):"), this);
     sysexLabel->setBuddy(cmdSysex);
     auto *sysex = new QHBoxLayout;
@@ -148,10 +140,10 @@ TfrmInstruments::TfrmInstruments(InstrumentDialogHooks hooks, const QString &son
     number->addWidget(portLabel);
     number->addWidget(cboSongNoPort, 1);
 
-    cmdClear = button(this, "cmdClear", QStringLiteral("すべて消去(&A)"), QStringLiteral("すべて消去"));
-    OKBtn = button(this, "OKBtn", QStringLiteral("OK"), QStringLiteral("OK"));
+    cmdClear = dialogButton(this, "cmdClear", QStringLiteral("すべて消去(&A)"), QStringLiteral("すべて消去"));
+    OKBtn = dialogButton(this, "OKBtn", QStringLiteral("OK"), QStringLiteral("OK"));
     OKBtn->setDefault(true);
-    CancelBtn = button(this, "CancelBtn", QStringLiteral("キャンセル"), QStringLiteral("キャンセル"));
+    CancelBtn = dialogButton(this, "CancelBtn", QStringLiteral("キャンセル"), QStringLiteral("キャンセル"));
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(cmdClear);
     bottom->addStretch();

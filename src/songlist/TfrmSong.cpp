@@ -1,4 +1,5 @@
 #include "songlist/TfrmSong.h"
+#include "app/DialogButton.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -22,15 +23,6 @@ QSpinBox *spinBox(QWidget *parent, const char *name, const QString &accessible, 
     s->setAccessibleName(accessible);
     s->setAlignment(Qt::AlignRight);
     return s;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &text, const QString &accessible)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAccessibleName(accessible);
-    b->setAutoDefault(false);
-    return b;
 }
 
 } // namespace
@@ -81,10 +73,10 @@ TfrmSong::TfrmSong(SongTrial trial, const QString &songPath, const engine::SongA
     chkClick->setObjectName(QStringLiteral("chkClick"));
     grid->addWidget(chkClick, 5, 1, 1, 2);
 
-    cmdDefault = button(this, "cmdDefault", QStringLiteral("元に戻す(&D)"), QStringLiteral("元に戻す"));
-    cmdPlay = button(this, "cmdPlay", QStringLiteral("この設定で再生(&P)"), QStringLiteral("この設定で再生"));
+    cmdDefault = dialogButton(this, "cmdDefault", QStringLiteral("元に戻す(&D)"), QStringLiteral("元に戻す"));
+    cmdPlay = dialogButton(this, "cmdPlay", QStringLiteral("この設定で再生(&P)"), QStringLiteral("この設定で再生"));
     cmdPlay->setToolTip(QStringLiteral("曲の今の位置から、この設定で再生します"));
-    cmdInstruments = button(this, "cmdInstruments", QStringLiteral("音色の設定..."), QStringLiteral("音色の設定"));
+    cmdInstruments = dialogButton(this, "cmdInstruments", QStringLiteral("音色の設定..."), QStringLiteral("音色の設定"));
     cmdInstruments->setToolTip(QStringLiteral("曲を読み込むとき外部の音源や機器に送る、音色などの設定です"));
     cmdInstruments->setVisible(bool(trial_.instruments));
     auto *tools = new QHBoxLayout;
@@ -93,9 +85,9 @@ TfrmSong::TfrmSong(SongTrial trial, const QString &songPath, const engine::SongA
     tools->addStretch();
     tools->addWidget(cmdPlay);
 
-    OKBtn = button(this, "OKBtn", QStringLiteral("OK"), QStringLiteral("OK"));
+    OKBtn = dialogButton(this, "OKBtn", QStringLiteral("OK"), QStringLiteral("OK"));
     OKBtn->setDefault(true);
-    CancelBtn = button(this, "CancelBtn", QStringLiteral("キャンセル"), QStringLiteral("キャンセル"));
+    CancelBtn = dialogButton(this, "CancelBtn", QStringLiteral("キャンセル"), QStringLiteral("キャンセル"));
     auto *bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(OKBtn);

@@ -3,6 +3,7 @@
 // player, whose sample clock we drive by rendering 64-frame blocks in real
 // time as an audio driver would.
 
+#include "Figures.h"
 #include "smf/SmfWriter.h"
 #include "player/engine/FluidSynthOutput.h"
 #include "player/engine/MidiFile.h"
@@ -41,16 +42,8 @@ double cpuSeconds()
 
 std::string tempPath(const char *name) { return "/tmp/kazoon-bench-" + std::to_string(::getpid()) + "-" + name; }
 
-void print(const char *name, double value) { std::printf("%s=%.1f\n", name, value); }
-
-double percentile(std::vector<std::int64_t> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return static_cast<double>(values[index]);
-}
+using bench::percentile;
+using bench::print;
 
 // 16 tracks of notes until the file reaches about 1 MiB.
 std::string bigFile()

@@ -3,6 +3,7 @@
 // beside the song's own note-ons in the same play.
 //   kazoon_bench_clock [seconds]   (default 60)
 
+#include "../Figures.h"
 #include "smf/SmfWriter.h"
 #include "player/engine/MidiClock.h"
 #include "player/engine/MidiFile.h"
@@ -31,16 +32,8 @@ std::int64_t monotonicUs()
         .count();
 }
 
-void print(const char *name, double value) { std::printf("%s=%.1f\n", name, value); }
-
-double percentile(std::vector<std::int64_t> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return static_cast<double>(values[index]);
-}
+using bench::percentile;
+using bench::print;
 
 // A port stand-in that notes when each message was meant to leave and when it did.
 struct TimedSink final : MidiSink {
